@@ -1,0 +1,91 @@
+# Sourced by the scripts that run Windows binaries. Sets up a Wine that behaves like a
+# Japanese Windows, in a prefix of the project's own, never the user's default one.
+#
+#   SWIFTLET_BUILD   build folder whose wine/ holds the prefix (default: <repo>/build)
+#   WINEPREFIX       used as it is when set by the caller
+#
+# wine_prepare creates the prefix once (under a lock, since ctest runs tests side by
+# side), starts one persistent wineserver for it and an Xvfb display when none is set.
+
+_swiftlet_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${SWIFTLET_BUILD:=$_swiftlet_root/build}"
+: "${WINEPREFIX:=$SWIFTLET_BUILD/wine/prefix}"
+export WINEPREFIX
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+export WINE WINESERVER
+
+_wine_state_dir() { echo "$(dirname "$WINEPREFIX")"; }
+
+_wine_display() {
+  local state; state=$(_wine_state_dir)
+  if [ -n "${DISPLAY:-}" ]; then return 0; fi
+  if [ -f "$state/display" ]; then
+    local d; d=$(cat "$state/display")
+    if [ -e "/tmp/.X11-unix/X${d#:}" ] && pgrep -f "Xvfb $d " >/dev/null 2>&1; then
+      export DISPLAY=$d; return 0
+    fi
+  fi
+  # Let Xvfb pick a free display number and tell us which.
+  local fifo="$state/xvfb.fd"; rm -f "$fifo"
+  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$fifo" </dev/null >/dev/null 2>&1 &
+  local pid=$! n=""
+  for _ in $(seq 100); do n=$(cat "$fifo" 2>/dev/null | tr -d '\n'); [ -n "$n" ] && break; sleep 0.05; done
+  [ -n "$n" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
+  echo "$pid" > "$state/xvfb.pid"
+  echo ":$n" > "$state/display"
+  export DISPLAY=":$n"
+}
+
+_wine_create_prefix() {
+  local reg; reg=$(mktemp --suffix=.reg)
+  # Japanese glyphs: without substitutes the dialog fonts show boxes.
+  printf '%s\r\n' 'REGEDIT4' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+    '"MS UI Gothic"="Noto Sans CJK JP"' '"MS Shell Dlg"="Noto Sans CJK JP"' \
+    '"MS Shell Dlg 2"="Noto Sans CJK JP"' '"Tahoma"="Noto Sans CJK JP"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' > "$reg"
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+  "$WINE" regedit /S "$(winepath_w "$reg")" </dev/null >/dev/null 2>&1 || true
+  rm -f "$reg"
+  touch "$WINEPREFIX/.swiftlet-ready"
+}
+
+winepath_w() {
+  # Unix path to Z:\ path without starting a Wine process.
+  local p; p=$(readlink -m "$1")
+  printf 'Z:%s' "${p//\//\\}"
+}
+
+wine_prepare() {
+  local state; state=$(_wine_state_dir)
+  mkdir -p "$state" "$WINEPREFIX"
+  _wine_display || return 1
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.swiftlet-ready" ]; then
+      "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&- || true
+      _wine_create_prefix 9>&-
+    fi
+    # One persistent server for the whole run, warmed once; Wine's own services must
+    # not inherit our pipes, or whoever reads our output (ctest) waits for them forever.
+    if [ ! -f "$state/warm" ]; then
+      "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&- || true
+      "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+      touch "$state/warm"
+    fi
+  ) 9>"$state/lock"
+}
+
+wine_shutdown() {
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  local state; state=$(_wine_state_dir)
+  if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; rm -f "$state/xvfb.pid" "$state/display"; fi
+  rm -f "$state/warm"
+}
