@@ -1,0 +1,30 @@
+#pragma once
+// The process-level object behind start-up: hands a job to the running instance, or
+// makes this process the one that shows the user interface.
+#include <vector>
+
+#include "framework/CString.h"
+#include "foundation/noncopyable.h"
+
+namespace Swiftlet {
+
+class ISwiftletCore : private noncopyable {
+public:
+    virtual ~ISwiftletCore() = default;
+    // flag: the move flag (1 move, 0 copy). Returns nonzero when the job was handed
+    // over or run.
+    virtual int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) = 0;
+};
+
+class SwiftletCore : public ISwiftletCore {
+public:
+    SwiftletCore();
+    ~SwiftletCore() override;
+    int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) override;
+};
+
+// The one SwiftletCore of the process: set by start-up, cleared by clean-up.
+ISwiftletCore* GetSwiftletCore();
+void SetSwiftletCore(ISwiftletCore* core);
+
+}  // namespace Swiftlet
