@@ -1,0 +1,273 @@
+#include "ipc/PipeCommand.h"
+
+#include <aclapi.h>
+
+namespace {
+
+// An auto-reset event for one overlapped operation, closed when the call returns.
+class IoEvent : private noncopyable {
+public:
+    IoEvent() : m_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~IoEvent() { if (m_event) CloseHandle(m_event); }
+    HANDLE get() const { return m_event; }
+    explicit operator bool() const { return m_event != nullptr; }
+
+private:
+    HANDLE m_event;
+};
+
+}  // namespace
+
+// ---- PipeCommandBase --------------------------------------------------------------
+
+PipeCommandBase::PipeCommandBase(const CString& pipeName, int chunkSize)
+    : m_name(pipeName), m_chunkSize(chunkSize > 0 ? chunkSize : kPipeChunkSize) {}
+
+PipeCommandBase::~PipeCommandBase() {
+    if (m_pipe != INVALID_HANDLE_VALUE) CloseHandle(m_pipe);
+}
+
+void PipeCommandBase::Close() {
+    if (m_pipe != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_pipe);
+        m_pipe = INVALID_HANDLE_VALUE;
+    }
+}
+
+bool PipeCommandBase::Wait(HANDLE event) {
+    WaitForSingleObject(event, INFINITE);
+    return true;
+}
+
+void PipeCommandBase::AbandonIo(HANDLE event) {
+    if (m_pipe == INVALID_HANDLE_VALUE) return;
+    CancelIo(m_pipe);
+    // Cancellation completes the operation and signals its event; until then the
+    // system may still write into the OVERLAPPED and the buffer.
+    WaitForSingleObject(event, INFINITE);
+}
+
+bool PipeCommandBase::Write(const void* data, DWORD length) {
+    if (m_pipe == INVALID_HANDLE_VALUE || length > kMaxPipeMessageSize) return false;
+    IoEvent event;
+    if (!event) return false;
+    OVERLAPPED ov{};
+    ov.hEvent = event.get();
+    DWORD written = 0;
+    if (WriteFile(m_pipe, data, length, &written, &ov)) {
+        // Completed at once: the count is in the OVERLAPPED as well.
+        return ov.InternalHigh == length;
+    }
+    if (GetLastError() != ERROR_IO_PENDING) return false;
+    if (!Wait(event.get())) {
+        AbandonIo(event.get());
+        return false;
+    }
+    if (m_pipe == INVALID_HANDLE_VALUE) return false;
+    if (!GetOverlappedResult(m_pipe, &ov, &written, TRUE)) return false;
+    return written == length;
+}
+
+bool PipeCommandBase::Write(const CDataConverter& message) {
+    return Write(message.Data(), static_cast<DWORD>(message.Size()));
+}
+
+bool PipeCommandBase::WriteStatus(int32_t status) {
+    return Write(&status, sizeof status);
+}
+
+bool PipeCommandBase::Read(std::vector<BYTE>& message) {
+    message.clear();
+    if (m_pipe == INVALID_HANDLE_VALUE) return false;
+    const size_t chunk = static_cast<size_t>(m_chunkSize);
+    size_t offset = 0;
+    for (;;) {
+        if (offset + chunk > kMaxPipeMessageSize) {
+            message.clear();
+            return false;
+        }
+        IoEvent event;
+        if (!event) {
+            message.clear();
+            return false;
+        }
+        message.resize(offset + chunk);
+        OVERLAPPED ov{};
+        ov.hEvent = event.get();
+        DWORD got = 0;
+        bool ok = ReadFile(m_pipe, message.data() + offset, static_cast<DWORD>(chunk), &got, &ov) != FALSE;
+        if (ok) {
+            got = static_cast<DWORD>(ov.InternalHigh);
+        } else if (GetLastError() == ERROR_IO_PENDING) {
+            if (!Wait(event.get())) {
+                AbandonIo(event.get());
+            } else if (m_pipe != INVALID_HANDLE_VALUE) {
+                ok = GetOverlappedResult(m_pipe, &ov, &got, FALSE) != FALSE;
+            }
+        }
+        if (!ok) {
+            // A message cut off by a broken pipe is lost, not delivered short.
+            message.clear();
+            return false;
+        }
+        offset += got;
+        message.resize(offset);
+        DWORD available = 0;
+        if (!PeekNamedPipe(m_pipe, nullptr, 0, nullptr, &available, nullptr)) available = 0;
+        if (available == 0) return true;
+    }
+}
+
+// ---- PipeCommandClient ------------------------------------------------------------
+
+bool PipeCommandClient::Open() {
+    Close();
+    m_pipe = CreateFileW(m_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+    return m_pipe != INVALID_HANDLE_VALUE;
+}
+
+bool PipeCommandClient::Connect(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    bool open = Open();
+    // Elapsed time in unsigned arithmetic survives the tick count wrapping.
+    while (!open && GetTickCount() - start < timeoutMs) {
+        Sleep(10);
+        open = Open();
+    }
+    return m_pipe != INVALID_HANDLE_VALUE;
+}
+
+bool PipeCommandClient::Exchange(const CDataConverter& request, std::vector<BYTE>& reply) {
+    reply.clear();
+    if (!Write(request)) return false;
+    return Read(reply);
+}
+
+bool PipeCommandClient::QueryVersion(ProtocolVersion& version) {
+    CDataConverter request;
+    request.AppendInt32(kVersionCommand);
+    std::vector<BYTE> reply;
+    if (!Exchange(request, reply)) return false;
+    if (reply.size() != 20) return false;
+    CDataParser parser(reply.data(), reply.size());
+    int32_t status = -1;
+    ProtocolVersion v{};
+    if (!parser.ReadInt32(status) || status != 0) return false;
+    if (!parser.ReadUInt64(v.major) || !parser.ReadUInt64(v.minor)) return false;
+    version = v;
+    return true;
+}
+
+bool PipeCommandClient::IsPeerCompatible() {
+    ProtocolVersion v{};
+    return QueryVersion(v) && v == kProtocolVersion;
+}
+
+// ---- PipeCommandServer ------------------------------------------------------------
+
+PipeCommandServer::PipeCommandServer(const CString& pipeName, int chunkSize)
+    : PipeCommandBase(pipeName, chunkSize), m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+PipeCommandServer::~PipeCommandServer() {
+    if (m_stopEvent) CloseHandle(m_stopEvent);
+}
+
+bool PipeCommandServer::Wait(HANDLE event) {
+    const HANDLE handles[2] = {event, m_stopEvent};
+    const DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r == WAIT_OBJECT_0 + 1) {
+        AbandonIo(event);
+        Close();
+    }
+    return false;
+}
+
+bool PipeCommandServer::Create() {
+    Close();
+    wchar_t creatorOwner[] = L"CREATOR OWNER";
+    wchar_t system[] = L"SYSTEM";
+    wchar_t administrators[] = L"Administrators";
+    wchar_t interactive[] = L"INTERACTIVE";
+    struct Entry { wchar_t* name; DWORD access; DWORD inheritance; };
+    const Entry entries[4] = {
+        {creatorOwner, 0x1F01FF, 0xF},
+        {system, 0x1F01FF, 3},
+        {administrators, 0x1F01FF, 3},
+        {interactive, 0x1301FF, 3},
+    };
+    EXPLICIT_ACCESSW access[4]{};
+    for (int i = 0; i < 4; ++i)
+        BuildExplicitAccessWithNameW(&access[i], entries[i].name, entries[i].access, SET_ACCESS,
+                                     entries[i].inheritance);
+    PACL acl = nullptr;
+    if (SetEntriesInAclW(4, access, nullptr, &acl) != ERROR_SUCCESS || !acl) return false;
+
+    SECURITY_DESCRIPTOR sd{};
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    SECURITY_ATTRIBUTES sa{};
+    sa.nLength = sizeof sa;
+    sa.lpSecurityDescriptor = &sd;
+    sa.bInheritHandle = FALSE;
+
+    const DWORD buffer = static_cast<DWORD>(m_chunkSize);
+    m_pipe = CreateNamedPipeW(m_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, buffer, buffer,
+                              60000, &sa);
+    const DWORD error = GetLastError();
+    LocalFree(acl);
+    SetLastError(error);
+    return m_pipe != INVALID_HANDLE_VALUE;
+}
+
+bool PipeCommandServer::Accept() {
+    if (m_pipe == INVALID_HANDLE_VALUE) return false;
+    IoEvent event;
+    if (!event) return false;
+    OVERLAPPED ov{};
+    ov.hEvent = event.get();
+    if (ConnectNamedPipe(m_pipe, &ov)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_PIPE_CONNECTED) return true;
+    if (error != ERROR_IO_PENDING) return false;
+    if (!Wait(event.get())) {
+        AbandonIo(event.get());
+        return false;
+    }
+    DWORD unused = 0;
+    return m_pipe != INVALID_HANDLE_VALUE && GetOverlappedResult(m_pipe, &ov, &unused, FALSE);
+}
+
+int PipeCommandServer::Run() {
+    if (!Create()) return -1;
+    for (;;) {
+        std::vector<BYTE> message;
+        if (Accept()) {
+            while (Read(message)) {
+                try {
+                    OnCommand(message);
+                } catch (...) {
+                    // A failing handler ends only this client's connection.
+                    break;
+                }
+            }
+        }
+        Close();
+        if (StopRequested()) return 0;
+        if (!Create()) return -1;
+    }
+}
+
+void PipeCommandServer::RequestStop() {
+    m_stopFlag.store(1);
+    SetEvent(m_stopEvent);
+}
+
+bool PipeCommandServer::WriteVersionReply() {
+    CDataConverter reply;
+    reply.AppendInt32(0);
+    reply.AppendUInt64(kProtocolVersion.major);
+    reply.AppendUInt64(kProtocolVersion.minor);
+    return Write(reply);
+}
