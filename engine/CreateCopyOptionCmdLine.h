@@ -1,0 +1,42 @@
+#pragma once
+// Builds the job record from a list of sources, a destination and a move flag (the
+// command line, a job handed over by a later instance, or the shell extension), and
+// chooses the tuning values from what the destination drive is.
+#include <memory>
+#include <vector>
+
+#include "engine/CopyDestinationProbe.h"
+#include "engine/CopyOption.h"
+
+namespace Swiftlet {
+
+class CreateCopyOptionCmdLine : public ICreateCopyOption {
+public:
+    // The three inputs must outlive the builder until Create() returns. Asks the running
+    // system about the destination.
+    CreateCopyOptionCmdLine(const std::vector<CString>* sources, const CString* destination,
+                            const int* move);
+    // Asks probe instead (it must outlive the builder).
+    CreateCopyOptionCmdLine(const std::vector<CString>* sources, const CString* destination,
+                            const int* move, ICopyDestinationProbe& probe);
+
+    int Create() override;
+
+    const CopyPathToInfo& DestinationInfo() const { return destinationInfo; }
+
+private:
+    void ProbeDestination();
+    void ApplyCacheRule();
+    void ApplyFolderOrderRule();
+
+    const std::vector<CString>* sources;
+    const CString* destination;
+    const int* move;
+    CopyPathToInfo destinationInfo;
+    DWORD osMajorVersion;
+
+    std::unique_ptr<ICopyDestinationProbe> ownProbe;
+    ICopyDestinationProbe* probe;
+};
+
+}  // namespace Swiftlet
