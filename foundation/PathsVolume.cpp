@@ -1,0 +1,146 @@
+// Volume queries: file system, capabilities, sector size, I/O alignment, folder creation,
+// recycle-bin folders.
+#include "foundation/Paths.h"
+
+namespace {
+
+const DWORD kFileSystemNameChars = 512;
+
+int VolumeFlags(const CString& path, DWORD& flags) {
+    flags = 0;
+    return GetVolumeInformationW(GetVolumeRoot(path), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ? 1 : 0;
+}
+
+bool IsExistingFolder(const CString& path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD GreatestCommonDivisor(DWORD a, DWORD b) {
+    while (b != 0) {
+        const DWORD r = a % b;
+        a = b;
+        b = r;
+    }
+    return a;
+}
+
+DWORD WindowsMajorVersion() {
+    // GetVersionExW answers as the manifest allows; Vista (6) is the only boundary used.
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!GetVersionExW(&info)) return 0;
+    return info.dwMajorVersion;
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : m_h(h) {}
+    ~FileHandle() {
+        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+}  // namespace
+
+int GetFileSystemName(CString path, CString& name) {
+    wchar_t buffer[kFileSystemNameChars] = {};
+    const BOOL ok = GetVolumeInformationW(GetVolumeRoot(path), nullptr, 0, nullptr, nullptr, nullptr, buffer,
+                                          kFileSystemNameChars);
+    buffer[kFileSystemNameChars - 1] = L'\0';
+    name = ok ? CString(buffer) : CString();
+    return ok ? 1 : 0;
+}
+
+int IsFileSystem(CString path, CString name) {
+    CString actual;
+    return GetFileSystemName(path, actual) == 1 && actual.CompareNoCase(name) == 0 ? 1 : 0;
+}
+
+int IsFatVolume(CString path) {
+    CString actual;
+    if (GetFileSystemName(path, actual) != 1) return 0;
+    return actual.CompareNoCase(L"FAT32") == 0 || actual.CompareNoCase(L"FAT") == 0 ? 1 : 0;
+}
+
+int SupportsEncryption(CString path) {
+    DWORD flags = 0;
+    return VolumeFlags(path, flags) == 1 && (flags & FILE_SUPPORTS_ENCRYPTION) ? 1 : 0;
+}
+
+int SupportsNamedStreams(CString path) {
+    DWORD flags = 0;
+    return VolumeFlags(path, flags) == 1 && (flags & FILE_NAMED_STREAMS) ? 1 : 0;
+}
+
+DWORD GetSectorSize(CString path) {
+    CString folder = path;
+    while (!folder.IsEmpty() && !IsExistingFolder(folder)) folder = GetParentFolder(folder);
+    if (folder.IsEmpty()) return 0;
+    if (folder[folder.GetLength() - 1] != L'\\') folder += L'\\';
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceW(folder, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return 0;
+    return bytesPerSector;
+}
+
+DWORD CombineAlignment(DWORD a, DWORD b) {
+    if (a == 0 || b == 0) return 0;
+    const unsigned long long lcm = static_cast<unsigned long long>(b) * (a / GreatestCommonDivisor(a, b));
+    // An alignment past 32 bits is no usable alignment: fall back to buffered I/O.
+    return lcm > 0xFFFFFFFFull ? 0 : static_cast<DWORD>(lcm);
+}
+
+DWORD GetIoAlignment(CString destination, const std::vector<CString>& sources, unsigned long long& bufferSize) {
+    DWORD alignment = GetSectorSize(destination);
+    for (const CString& source : sources) alignment = CombineAlignment(alignment, GetSectorSize(source));
+    if (alignment != 0 && bufferSize >= alignment) {
+        bufferSize -= bufferSize % alignment;
+        return alignment;
+    }
+    return 0;
+}
+
+int CreateFolderLike(CString source, CString destination) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const BOOL haveSource = GetFileAttributesExW(source, GetFileExInfoStandard, &data);
+    const BOOL created = CreateDirectoryW(destination, nullptr);
+    const DWORD error = GetLastError();
+    if (haveSource && created) {
+        SetFileAttributesW(destination, data.dwFileAttributes);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination);
+        FileHandle folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (folder.get() != INVALID_HANDLE_VALUE) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
+    }
+    // The caller reports a failed creation with the error of CreateDirectoryW.
+    SetLastError(error);
+    return created ? 1 : 0;
+}
+
+CString GetRecycleBinFolder(wchar_t letter) {
+    const CString root = DriveRoot(letter);
+    if (GetDriveTypeW(root) != DRIVE_FIXED) return CString();
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1))
+        return CString();
+    fileSystem[MAX_PATH] = L'\0';
+    if (WindowsMajorVersion() >= 6) return root + L"$RECYCLE.BIN";
+    const CString name(fileSystem);
+    return root + (name == L"FAT" || name == L"FAT32" ? L"RECYCLED" : L"RECYCLER");
+}
+
+int IsInRecycleBinFolder(CString path) {
+    if (path.IsEmpty()) return 0;
+    const CString bin = GetRecycleBinFolder(path[0]);
+    const int length = bin.GetLength();
+    if (length == 0 || length >= path.GetLength()) return 0;
+    // C:\$RECYCLE.BINX is a different folder: the bin's name must end at a separator.
+    if (path[length] != L'\\') return 0;
+    return path.Left(length).CompareNoCase(bin) == 0 ? 1 : 0;
+}
