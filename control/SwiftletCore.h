@@ -5,6 +5,7 @@
 
 #include "framework/CString.h"
 #include "foundation/noncopyable.h"
+#include "ipc/MultiUICommand.h"
 
 namespace Swiftlet {
 
@@ -19,8 +20,17 @@ public:
 class SwiftletCore : public ISwiftletCore {
 public:
     SwiftletCore();
+    // On another pipe than the job hand-over pipe (tests).
+    explicit SwiftletCore(const CString& handOverPipeName);
     ~SwiftletCore() override;
     int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) override;
+
+    // Gives the job to the running instance; 1 when it took it, else 0. The pipe is
+    // closed in every case.
+    int HandOver(const std::vector<CString>& sources, const CString& destination, int flag);
+
+private:
+    MultiUICommand::Client m_client;
 };
 
 // The one SwiftletCore of the process: set by start-up, cleared by clean-up.

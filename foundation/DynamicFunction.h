@@ -1,0 +1,118 @@
+#pragma once
+// System functions bound at run time, so that one binary runs on systems that lack
+// some of them. A wrapper only looks at modules already mapped into the process.
+#include <windows.h>
+#include <shlobj.h>
+#include <uxtheme.h>
+
+#include <utility>
+
+#include "foundation/noncopyable.h"
+
+namespace DLL {
+
+template <class F>
+class DynamicFunction : private noncopyable {
+public:
+    using function_type = F;
+
+    // A module that is not mapped or an export the system lacks leaves the pointer
+    // null; that is a normal outcome and is not reported.
+    DynamicFunction(const wchar_t* module, const char* exportName) {
+        if (HMODULE handle = GetModuleHandleW(module))
+            m_function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, exportName)));
+    }
+    virtual ~DynamicFunction() = default;
+
+    bool IsAvailable() const { return m_function != nullptr; }
+    explicit operator bool() const { return IsAvailable(); }
+    F Get() const { return m_function; }
+
+    // Callers test IsAvailable first.
+    template <class... Args>
+    auto operator()(Args&&... args) const {
+        return m_function(std::forward<Args>(args)...);
+    }
+
+protected:
+    F m_function = nullptr;
+};
+
+}  // namespace DLL
+
+#define SWIFTLET_DYNAMIC_FUNCTION(Name, Module, Type)                          \
+    class Name : public DLL::DynamicFunction<Type> {                           \
+    public:                                                                    \
+        Name() : DLL::DynamicFunction<Type>(Module, #Name) {}                  \
+    };
+
+namespace ZwSetInformationFileUtility {
+
+struct IoStatusBlock {
+    union {
+        LONG Status;
+        PVOID Pointer;
+    };
+    ULONG_PTR Information;
+};
+
+using ZwSetInformationFileType = LONG(NTAPI*)(HANDLE file, IoStatusBlock* ioStatus, PVOID info,
+                                              ULONG length, int infoClass);
+
+SWIFTLET_DYNAMIC_FUNCTION(ZwSetInformationFile, L"ntdll.dll", ZwSetInformationFileType)
+
+// The process-wide binding; ntdll is mapped in every process.
+const ZwSetInformationFile& Instance();
+
+}  // namespace ZwSetInformationFileUtility
+
+namespace Theme {
+
+SWIFTLET_DYNAMIC_FUNCTION(IsAppThemed, L"UxTheme.dll", BOOL(WINAPI*)())
+SWIFTLET_DYNAMIC_FUNCTION(IsThemeActive, L"UxTheme.dll", BOOL(WINAPI*)())
+SWIFTLET_DYNAMIC_FUNCTION(OpenThemeData, L"UxTheme.dll", HTHEME(WINAPI*)(HWND, LPCWSTR))
+SWIFTLET_DYNAMIC_FUNCTION(CloseThemeData, L"UxTheme.dll", HRESULT(WINAPI*)(HTHEME))
+SWIFTLET_DYNAMIC_FUNCTION(DrawThemeBackground, L"UxTheme.dll",
+                          HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*))
+SWIFTLET_DYNAMIC_FUNCTION(GetThemePartSize, L"UxTheme.dll",
+                          HRESULT(WINAPI*)(HTHEME, HDC, int, int, LPCRECT, THEMESIZE, SIZE*))
+SWIFTLET_DYNAMIC_FUNCTION(IsThemeBackgroundPartiallyTransparent, L"UxTheme.dll",
+                          BOOL(WINAPI*)(HTHEME, int, int))
+SWIFTLET_DYNAMIC_FUNCTION(DrawThemeParentBackground, L"UxTheme.dll",
+                          HRESULT(WINAPI*)(HWND, HDC, const RECT*))
+
+}  // namespace Theme
+
+namespace UShell {
+
+SWIFTLET_DYNAMIC_FUNCTION(SHGetFileInfoW, L"shell32.dll",
+                          DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT))
+SWIFTLET_DYNAMIC_FUNCTION(ILFindLastID, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST))
+SWIFTLET_DYNAMIC_FUNCTION(SHCreateItemFromIDList, L"shell32.dll",
+                          HRESULT(WINAPI*)(LPCITEMIDLIST, REFIID, void**))
+SWIFTLET_DYNAMIC_FUNCTION(SHGetDesktopFolder, L"shell32.dll", HRESULT(WINAPI*)(IShellFolder**))
+SWIFTLET_DYNAMIC_FUNCTION(ILCreateFromPathW, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCWSTR))
+SWIFTLET_DYNAMIC_FUNCTION(ILFree, L"shell32.dll", void(WINAPI*)(LPITEMIDLIST))
+
+}  // namespace UShell
+
+namespace DLL {
+
+using FindFirstStreamWType = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
+using FindNextStreamWType = BOOL(WINAPI*)(HANDLE, LPVOID);
+using SetFileInformationByHandleType = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+using SHCreateItemFromParsingNameType = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
+
+// The stream-enumeration pair, bound together once on first use (after start-up has
+// run); later calls answer the same objects.
+struct StreamFunctions {
+    const DynamicFunction<FindFirstStreamWType>& findFirst;
+    const DynamicFunction<FindNextStreamWType>& findNext;
+    bool IsAvailable() const { return findFirst.IsAvailable() && findNext.IsAvailable(); }
+};
+StreamFunctions GetStreamFunctions();
+
+// Bound once, on first use; start-up calls it right after shell32 is preloaded.
+const DynamicFunction<SHCreateItemFromParsingNameType>& GetSHCreateItemFromParsingName();
+
+}  // namespace DLL

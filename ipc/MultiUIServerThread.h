@@ -1,0 +1,44 @@
+#pragma once
+// The thread that serves the job hand-over pipe in the UI instance and passes each
+// received job to a window with a synchronous message.
+#include <atomic>
+
+#include "framework/CWinThread.h"
+#include "ipc/MultiUICommand.h"
+
+namespace Swiftlet {
+namespace MultiUICommand {
+
+class ServerThread : public CWinThread, public DesignPatterns::TObserver<ServerCopyFileCommandParam> {
+    DECLARE_DYNCREATE(ServerThread)
+public:
+    ServerThread();
+    ~ServerThread() override;
+
+    // Creates the thread suspended, points it at target/message, then resumes it. The
+    // caller owns the object (no auto-delete) and ends it with Stop, then delete.
+    // serverPipeName empty: the job hand-over pipe.
+    static ServerThread* Start(HWND target, UINT message, const CString& serverPipeName = CString());
+
+    // Stops serving and waits up to 10000 ms for the thread, terminating it after that.
+    // The window is detached first so that no new job is sent to it; a job already on
+    // its way is still delivered, because the wait keeps handling sent messages.
+    void Stop();
+
+    BOOL InitInstance() override;
+    using DesignPatterns::TObserver<ServerCopyFileCommandParam>::Update;
+    void Update(ServerCopyFileCommandParam* param) override;
+
+    Server& GetServer() { return *m_server; }
+    // -1 when the pipe could not be created (another instance holds it), else 0.
+    int RunResult() const { return m_runResult.load(); }
+
+private:
+    Server* m_server = nullptr;
+    std::atomic<HWND> m_target{nullptr};
+    std::atomic<UINT> m_message{0};
+    std::atomic<int> m_runResult{0};
+};
+
+}  // namespace MultiUICommand
+}  // namespace Swiftlet
