@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "engine/CopyException.h"
 #include "foundation/Paths.h"
 #include "framework/CException.h"
 
@@ -18,16 +19,12 @@ CString WithoutLongPrefix(const CString& path) {
 // Drive roots and UNC shares: searching for them finds nothing, and removing them after
 // a move is neither possible nor wanted.
 bool IsVolumeRootPath(const CString& path) {
-    if (IsDriveRootPath(path) == 1) return true;
+    if (IsDriveRootPath(path)) return true;
     // Only plain UNC paths: the long-path form of a drive path is no share.
     return path.Left(2) == L"\\\\" && path.Left(3) != L"\\\\?" && PathIsUNCServerShareW(path);
 }
 
 }  // namespace
-
-int IsDriveRootPath(const CString& path) {
-    return path.GetLength() == 3 && path[1] == L':' && path[2] == L'\\' ? 1 : 0;
-}
 
 // ---- the source itself ----
 
@@ -167,7 +164,7 @@ CString FindCopyItem::NormalizeSource(const CString& source) {
     if (full.IsEmpty()) full = source;
     CString path = WithoutLongPrefix(GetLongPath(ToLongPath(full)));
     if (path.IsEmpty()) path = WithoutLongPrefix(full);
-    if (IsDriveRootPath(path) != 1) path = StripTrailingBackslash(path);
+    if (!IsDriveRootPath(path)) path = StripTrailingBackslash(path);
     return path;
 }
 

@@ -127,7 +127,4 @@ private:
     SystemStreamEnumerator m_systemStreams;
 };
 
-// 1 for a drive root ("D:\"): letter, colon, backslash.
-int IsDriveRootPath(const CString& path);
-
 }  // namespace Swiftlet
