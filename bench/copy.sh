@@ -31,10 +31,10 @@ for f in bench/*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 cmake --build "$build" --target "${targets[@]}" >/dev/null
 
 # The bench's own check first: a verifier that passes a wrong copy makes every figure a lie.
-python3 -m unittest discover -s bench -p 'bench*_test.py' -q 2>&1 | tail -n 3
+PYTHONDONTWRITEBYTECODE=1 python3 -m unittest discover -s bench -p 'bench*_test.py' -q 2>&1 | tail -n 3
 
 . scripts/wine-env.sh
 wine_prepare
 trap wine_shutdown EXIT
-export SWIFTLET_ROOT=$root WINE WINEPREFIX
+export SWIFTLET_ROOT=$root WINE WINEPREFIX PYTHONDONTWRITEBYTECODE=1
 python3 bench/copybench.py
