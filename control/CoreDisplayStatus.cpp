@@ -1,6 +1,7 @@
 #include "control/CoreDisplayStatus.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Swiftlet {
 
@@ -189,6 +190,34 @@ int CoreDisplayStatus::GetRemainingSeconds(unsigned long long* seconds) const {
     }
     *seconds = result == 0 ? 1 : result;
     return 1;
+}
+
+CString FormatByteSize(unsigned long long size) {
+    static const wchar_t* const kUnits[] = {L"バイト", L"KB", L"MB", L"GB", L"TB", L"PB", L"EB"};
+    constexpr int kUnitCount = static_cast<int>(sizeof(kUnits) / sizeof(kUnits[0]));
+    CString text;
+    if (size < 1000) {
+        text.Format(L"%d", static_cast<int>(size));
+        return text + kUnits[0];
+    }
+    unsigned long long v = size;
+    int unit = 1;
+    for (; unit < kUnitCount; ++unit) {
+        if (v / 1024 < 100) {
+            // v is below 102400 here. Cut to two decimals first, then printed with two
+            // below 10 and one above: 1023 bytes is "0.99KB", 102399 is "100.0KB".
+            const double x = std::floor(static_cast<double>(static_cast<int>(v)) * (1.0 / 1024) * 100) / 100;
+            text.Format(x < 10 ? L"%.2f" : L"%.1f", x);
+            return text + kUnits[unit];
+        }
+        if (v / 1024 < 1000) {
+            text.Format(L"%d", static_cast<int>(v / 1024));
+            return text + kUnits[unit];
+        }
+        v /= 1024;
+    }
+    text.Format(L"%d", static_cast<int>(v));
+    return text + kUnits[kUnitCount - 1];
 }
 
 }  // namespace Swiftlet

@@ -102,4 +102,8 @@ public:
     int ownsException = 0;
 };
 
+// Size text shown to the user: "999バイト", "0.97KB", "100.0KB", "100KB", "4.76MB". Three
+// significant figures, truncated rather than rounded, in units of 1024.
+CString FormatByteSize(unsigned long long size);
+
 }  // namespace Swiftlet

@@ -1,18 +1,12 @@
 #include "foundation/NTFSDataStream.h"
 
 #include <cstddef>
-#include <mutex>
+
+#include "foundation/DynamicFunction.h"
 
 namespace NTFSDataStream {
 
 namespace {
-
-using FindFirstStreamType = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
-using FindNextStreamType = BOOL(WINAPI*)(HANDLE, LPVOID);
-
-FindFirstStreamType g_findFirst = nullptr;
-FindNextStreamType g_findNext = nullptr;
-std::once_flag g_bindOnce;
 
 // Backup header: id, attributes, 64-bit size, name size; the name follows.
 const DWORD kHeaderBytes = static_cast<DWORD>(offsetof(WIN32_STREAM_ID, cStreamName));
@@ -30,13 +24,13 @@ public:
     SystemFindStreamSource& operator=(const SystemFindStreamSource&) = delete;
 
     int First(WIN32_FIND_STREAM_DATA& data, DWORD& error) override {
-        m_handle = g_findFirst(m_path, FindStreamInfoStandard, &data, 0);
+        m_handle = DLL::GetStreamFunctions().findFirst(m_path.GetString(), FindStreamInfoStandard, &data, 0);
         if (m_handle != INVALID_HANDLE_VALUE) return 1;
         error = GetLastError();
         return 0;
     }
     int Next(WIN32_FIND_STREAM_DATA& data, DWORD& error) override {
-        if (g_findNext(m_handle, &data)) return 1;
+        if (DLL::GetStreamFunctions().findNext(m_handle, &data)) return 1;
         error = GetLastError();
         return 0;
     }
@@ -125,22 +119,9 @@ int WalkBackupStreams(IBackupStreamSource& source, StreamList& list) {
     return list.empty() ? 0 : 1;
 }
 
-void BindStreamFunctions() {
-    std::call_once(g_bindOnce, [] {
-        HMODULE kernel = GetModuleHandleW(L"Kernel32.dll");
-        if (!kernel) return;
-        auto first = reinterpret_cast<FindFirstStreamType>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "FindFirstStreamW")));
-        auto next = reinterpret_cast<FindNextStreamType>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "FindNextStreamW")));
-        if (first && next) {
-            g_findFirst = first;
-            g_findNext = next;
-        }
-    });
-}
+void BindStreamFunctions() { DLL::GetStreamFunctions(); }
 
-int StreamFunctionsAvailable() { return g_findFirst && g_findNext ? 1 : 0; }
+int StreamFunctionsAvailable() { return DLL::GetStreamFunctions().IsAvailable() ? 1 : 0; }
 
 int EnumerateStreams(CString path, StreamList& list) {
     BindStreamFunctions();

@@ -11,6 +11,15 @@ const wchar_t kLongPrefix[] = L"\\\\?\\";
 
 bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
 
+// A UNC path (\\server\share, \\?\UNC\server\share), as the system's shell functions
+// answer on Windows; some of their imitations take every path that starts with two
+// backslashes for one, the long-path form of a drive path included.
+bool IsUncPath(const CString& path) {
+    if (path.GetLength() < 2 || path[0] != L'\\' || path[1] != L'\\') return false;
+    if (path.GetLength() >= 3 && path[2] == L'?') return path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") == 0;
+    return true;
+}
+
 // Calls a GetFullPathNameW-like function with a buffer that starts at twice the input
 // length and grows until the result fits.
 template <typename Call>
@@ -32,7 +41,7 @@ CString CallWithGrowingBuffer(const CString& path, Call call) {
 }  // namespace
 
 CString ToLongPath(CString path) {
-    if (PathIsUNCW(path)) return path;
+    if (IsUncPath(path)) return path;
     if (path.Left(4) == kLongPrefix) return path;
     return CString(kLongPrefix) + path;
 }
@@ -128,7 +137,9 @@ CString StripStreamSuffix(CString path) {
 }
 
 CString GetVolumeRoot(CString path) {
-    if (PathIsUNCW(path)) {
+    // \\?\UNC\server\share\x names the share \\server\share\.
+    if (path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") == 0) path = L"\\\\" + path.Mid(8);
+    if (IsUncPath(path)) {
         const int serverEnd = path.Find(L'\\', 2);
         if (serverEnd < 0) return path + L"\\";
         if (serverEnd == path.GetLength() - 1) return path;  // \\server\ stays as it is

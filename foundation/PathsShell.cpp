@@ -5,6 +5,8 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include "foundation/DynamicFunction.h"
+
 namespace {
 
 // {645FF040-5081-101B-9F08-00AA002F954E}
@@ -57,19 +59,6 @@ bool IsRecycleBin(const CString& path) {
     return IsEqualCLSID(description.clsid, kRecycleBinClass) != 0;
 }
 
-using CreateItemFromParsingName = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
-
-CreateItemFromParsingName BoundCreateItemFromParsingName() {
-    static const CreateItemFromParsingName function = [] {
-        HMODULE shell = GetModuleHandleW(L"Shell32.dll");
-        if (!shell) shell = LoadLibraryW(L"Shell32.dll");
-        return shell ? reinterpret_cast<CreateItemFromParsingName>(
-                           reinterpret_cast<void*>(GetProcAddress(shell, "SHCreateItemFromParsingName")))
-                     : nullptr;
-    }();
-    return function;
-}
-
 unsigned long long RoundUpToTwoSeconds(const FILETIME& time) {
     const unsigned long long value = (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     const unsigned long long rest = value % kTwoSeconds;
@@ -109,10 +98,11 @@ CString GetShellDisplayName(CString path, DWORD flags) {
 }
 
 CString GetShellItemDisplayName(CString path, DWORD sigdn) {
-    CreateItemFromParsingName create = BoundCreateItemFromParsingName();
-    if (!create) return CString();
+    const auto& create = DLL::GetSHCreateItemFromParsingName();
+    if (!create.IsAvailable()) return CString();
     ComPtr<IShellItem> item;
-    if (FAILED(create(path, nullptr, IID_IShellItem, reinterpret_cast<void**>(&item.p))) || !item.p) return CString();
+    if (FAILED(create(path.GetString(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&item.p))) || !item.p)
+        return CString();
     wchar_t* text = nullptr;
     if (FAILED(item->GetDisplayName(static_cast<SIGDN>(sigdn), &text)) || !text) return CString();
     CString result(text);
