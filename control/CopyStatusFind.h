@@ -46,6 +46,8 @@ private:
     void AssignDestinationNames(const CString& destination);
 
     IStreamEnumerator* m_streams;
+    bool m_checked = false;   // the first item is always checked
+    DWORD m_lastCheck = 0;    // GetTickCount of the last pause and cancel check
 };
 
 }  // namespace Swiftlet
