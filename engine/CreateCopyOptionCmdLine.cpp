@@ -136,7 +136,7 @@ void CreateCopyOptionCmdLine::ProbeDestination() {
         probe->ProbeUsb(letter, creator);
     } catch (...) {
         destinationInfo.isUsb = 0;
-        destinationInfo.usb = UsbDeviceRecord();
+        destinationInfo.usb = USB::CUSBEnumerateExData();
     }
     try {
         probe->QueryCache(letter, destinationInfo.cache);

@@ -14,7 +14,7 @@ const uint64_t kAllBits = ~0ULL;
 
 class FakeProbe : public ICopyDestinationProbe {
 public:
-    std::vector<UsbDeviceRecord> devices;
+    USB::CUSBEnumerateExList devices;
     DiskCacheSettingData cache;
     CString fileSystem = L"NTFS";
     bool sizeKnown = true;
@@ -56,10 +56,12 @@ public:
         cache.hotplugInformationValid = valid;
     }
     void AddUsbDrive(wchar_t letter, uint16_t vendorId = 0x0781) {
-        UsbDeviceRecord device;
+        USB::CUSBEnumerateExData device;
         device.vendorId = vendorId;
         device.product = L"Stick";
-        device.driveLetters.push_back(letter);
+        USB::CUSBEnumerateExTreeData volume;
+        volume.driveLetter = letter;
+        device.tree.append_child(device.tree.set_head(USB::CUSBEnumerateExTreeData()), volume);
         devices.push_back(device);
     }
 };
@@ -257,7 +259,7 @@ TEST(CreateCopyOptionCmdLine, SourcesOnTheDestinationsRootWakeTheOtherWorkerOnly
 
 TEST(CreateCopyOptionCmdLine, FirstUsbDeviceHoldingTheDriveLetterIsTaken) {
     FakeProbe probe;
-    probe.devices.push_back(UsbDeviceRecord());  // no volume at all
+    probe.devices.push_back(USB::CUSBEnumerateExData());  // no volume at all
     probe.AddUsbDrive(L'F', 0x1111);
     probe.AddUsbDrive(L'E', 0x2222);
     probe.AddUsbDrive(L'E', 0x3333);
@@ -287,19 +289,11 @@ TEST(CopyPathInfoCreator, BeginForgetsWhatWasKnownAboutTheLastPath) {
     info.path = L"E:\\old";
     info.isUsb = 1;
     info.usb.vendorId = 7;
-    info.usb.driveLetters.push_back(L'E');
+    info.usb.tree.set_head(USB::CUSBEnumerateExTreeData())->driveLetter = L'E';
     CopyPathInfoCreator creator(info);
     creator.Begin(L"F:\\new");
     EXPECT_EQ(CString(L"F:\\new"), info.path);
     EXPECT_EQ(0u, info.isUsb);
     EXPECT_EQ(0, info.usb.vendorId);
-    EXPECT_TRUE(info.usb.driveLetters.empty());
-}
-
-TEST(UsbDeviceRecord, DriveLettersAreListedOnceEach) {
-    UsbDeviceRecord device;
-    device.driveLetters = {L'E', 0, L'F', L'E'};
-    std::vector<uint16_t> letters = {L'Q'};
-    EXPECT_EQ(2, device.GetDriveLetters(letters));
-    EXPECT_EQ((std::vector<uint16_t>{L'E', L'F'}), letters);
+    EXPECT_TRUE(info.usb.tree.empty());
 }
