@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "tests/ipc/PipeTestSupport.h"
+#include "tests/support/PipeTestSupport.h"
 
 using namespace PipeTest;
 using namespace Swiftlet::MultiUICommand;

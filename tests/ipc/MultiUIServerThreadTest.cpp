@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "tests/ipc/PipeTestSupport.h"
+#include "tests/support/PipeTestSupport.h"
 
 using namespace PipeTest;
 using namespace Swiftlet::MultiUICommand;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/ipc/PipeTestSupport.h"
+#include "tests/support/PipeTestSupport.h"
 
 using namespace PipeTest;
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "tests/ipc/PipeTestSupport.h"
+#include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 using namespace PipeTest;

@@ -1,4 +1,4 @@
-#include "tests/ipc/PipeTestSupport.h"
+#include "tests/support/PipeTestSupport.h"
 
 #include <psapi.h>
 
