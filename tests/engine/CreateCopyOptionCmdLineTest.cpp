@@ -297,3 +297,53 @@ TEST(CopyPathInfoCreator, BeginForgetsWhatWasKnownAboutTheLastPath) {
     EXPECT_EQ(0, info.usb.vendorId);
     EXPECT_TRUE(info.usb.tree.empty());
 }
+
+TEST(CreateCopyOptionCmdLine, SystemsBeforeVistaWriteLargeFilesUncached) {
+    FakeProbe probe;
+    std::vector<CString> sources = {L"C:\\a"};
+    CString destination = L"D:\\dst";
+    int move = 0;
+    CreateCopyOptionCmdLine builder(&sources, &destination, &move, probe);
+    builder.osVersion.osvi.dwMajorVersion = 5;
+    ASSERT_EQ(1, builder.Create());
+    EXPECT_EQ(0x10000u, builder.option.unbufferedWriteMinSize);
+    EXPECT_EQ(0x1000000u, builder.option.writeBlockSize);
+
+    // Removable media come first on every system.
+    probe.SetHotplug(1, 1, 0);
+    CreateCopyOptionCmdLine removable(&sources, &destination, &move, probe);
+    removable.osVersion.osvi.dwMajorVersion = 5;
+    removable.Create();
+    EXPECT_EQ(0u, removable.option.unbufferedWriteMinSize);
+}
+
+TEST(CreateCopyOptionCmdLine, RealDestinationProbeBuildsTheJob) {
+    // This machine has no USB disks and no disk cache service: the drive is probed for
+    // real and the job is built as for a fixed disk.
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    std::vector<CString> sources = {L"Z:\\nowhere\\a.txt"};
+    CString destination = temp;
+    int move = 0;
+    CreateCopyOptionCmdLine builder(&sources, &destination, &move);
+    ASSERT_EQ(1, builder.Create());
+    EXPECT_EQ(0u, builder.DestinationInfo().isUsb);
+    EXPECT_EQ(1u, builder.option.foldersFirst);
+    EXPECT_EQ(kAllBits, builder.option.unbufferedWriteMinSize);
+}
+
+TEST(CreateCopyOptionCmdLine, VeryLongPathsBuildAJobWithoutHarm) {
+    FakeProbe probe;
+    const CString longFolder = L"C:\\" + CString(L'x', 40000) + L"\\";
+    Built built = Build({longFolder, L"C:\\" + CString(L'y', 40000)}, longFolder, 1, probe);
+    ASSERT_EQ(1, built.result);
+    EXPECT_EQ(40003, built.option.destination.GetLength());
+    EXPECT_EQ(2u, built.option.sources.size());
+
+    // The real probe copes too: the volume queries simply fail or answer for C:.
+    std::vector<CString> sources = {L"C:\\" + CString(L'y', 40000)};
+    CString destination = L"C:\\" + CString(L'x', 40000);
+    int move = 0;
+    CreateCopyOptionCmdLine real(&sources, &destination, &move);
+    EXPECT_EQ(1, real.Create());
+}
