@@ -26,6 +26,7 @@ def _row(ds, tool, runs):
         "all_s": [round(r["wall"], 4) for r in runs],
         "cpu_s": _median([r["cpu"] for r in ok]),
         "wineserver_cpu_s": _median([r.get("wineserver_cpu") for r in ok]) if tool.wine else None,
+        "vcsw": _median([r.get("vcsw") for r in ok]),
         "peak_rss_mib": max((r.get("rss_kib", 0) for r in ok), default=0) / 1024,
         "mb_s": ds.bytes / seconds / 1e6 if seconds and tool.verify else None,
         "files_s": ds.files / seconds if seconds and tool.verify else None,
@@ -108,15 +109,20 @@ def markdown(doc):
     prof = [r for r in doc["rows"] if r.get("profile")]
     if prof:
         out += ["", "## System calls per file under Wine (one extra traced run, not timed)", "",
-                "| data set | tool | process calls/file | biggest (per file) | Wine server calls/file |",
-                "|---|---|---:|---|---:|"]
+                "Process calls are those of the Windows process, all threads (a Wine server request "
+                "is about two of them plus a signal-mask pair); voluntary context switches come from "
+                "the timed runs and count the times the process blocked, on the Wine server's answer or on "
+                "one of its own threads.", "",
+                "| data set | tool | process calls/file | ≈ server requests/file | biggest (per file) | Wine server calls/file | context switches/file |",
+                "|---|---|---:|---:|---|---:|---:|"]
         for r in prof:
             p = r["profile"]
             client = p.get("client", {})
             top = ", ".join(f"{k} {v}" for k, v in list(client.get("top_per_file", {}).items())[:5])
             server = p.get("server", {}).get("per_file")
-            out.append(f"| {r['set']} | {r['tool']} | {_fmt(client.get('per_file'), 1)} | {top or p.get('error', '')} | "
-                       f"{_fmt(server, 1)} |")
+            out.append(f"| {r['set']} | {r['tool']} | {_fmt(client.get('per_file'), 1)} | "
+                       f"{_fmt(client.get('server_requests_per_file'), 1)} | {top or p.get('error', '')} | "
+                       f"{_fmt(server, 1)} | {_fmt(r['vcsw'] / r['files'] if r['vcsw'] and r['files'] else None, 1)} |")
 
     failures = [r for r in doc["rows"] if r["failed_runs"]]
     if failures or doc["left_out"]:
