@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "control/CopyStatusFind.h"
 #include "engine/CopyItemFind.h"
 #include "foundation/Paths.h"
 
@@ -57,6 +58,18 @@ size_t TreeWalk(const std::wstring& top, int move) {
     return static_cast<size_t>(items.itemCount);
 }
 
+// The whole find step of a job: enumeration with the pause and cancel checks after every
+// item and the destination names.
+size_t FindStep(const std::wstring& top) {
+    static HANDLE cancel = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    static HANDLE run = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    CoreEvent event;
+    CopyStatus status;
+    CopyStatusFindOperator find(&status, &event, cancel, run);
+    find.Find({CString(top)}, CString(top) + L"-copy", 0);
+    return static_cast<size_t>(status.items.itemCount);
+}
+
 struct Tool {
     const char* name;
     size_t (*run)(const std::wstring&);
@@ -90,6 +103,7 @@ int wmain(int argc, wchar_t** argv) {
             {"plain FindFirstFileW walk", PlainWalk, {}, 0},
             {"FindCopyItem copy", [](const std::wstring& f) { return TreeWalk(f, 0); }, {}, 0},
             {"FindCopyItem move", [](const std::wstring& f) { return TreeWalk(f, 1); }, {}, 0},
+            {"find step (copy)", FindStep, {}, 0},
         };
         // One untimed pass warms the caches all tools share.
         PlainWalk(folder);

@@ -102,6 +102,13 @@ CopyStatus& CopyStatus::operator=(const CopyStatus& other) {
     return *this;
 }
 
+void CopyStatus::GetCopyTotals(unsigned long long* totalBytes, unsigned long long* weightedBytes,
+                               unsigned long long* itemCount) const {
+    if (totalBytes) *totalBytes = items.totalSize;
+    if (weightedBytes) *weightedBytes = items.weightedSize;
+    if (itemCount) *itemCount = items.folderCount + items.fileCount;
+}
+
 void CopyStatus::Reset() {
     foldersFirst = 0;
     destinationSupportsEncryption = 0;
@@ -236,6 +243,26 @@ void CopyStatusRWBaseOperator::SetFailed() {
     Info().state = CopyStatusItemInfo::Failed;
 }
 
+CoreDisplayCursor CopyStatusRWBaseOperator::GetDisplayCursor() const {
+    const CopyStatusItemInfo& info = Info();
+    CoreDisplayCursor cursor;
+    AcquireSRWLockShared(&info.lock);
+    cursor.state = info.state;
+    cursor.itemsDone = info.itemsDone;
+    cursor.bytesDone = info.bytesDone;
+    cursor.weightedBytesDone = info.weightedBytesDone;
+    if (info.state == CopyStatusItemInfo::Running && info.itemCursor.node &&
+        info.treeCursor < status->items.trees.size()) {
+        const CopyItemTree& tree = status->items.trees[info.treeCursor];
+        cursor.folder = tree.begin()->name;
+        cursor.destinationFolder = tree.begin()->destName;
+        cursor.sourcePath = CopyItemsData::GetSourcePath(tree, info.itemCursor);
+        cursor.destinationPath = CopyItemsData::GetDestinationPath(tree, info.itemCursor);
+    }
+    ReleaseSRWLockShared(&info.lock);
+    return cursor;
+}
+
 CopyItemTree& CopyStatusRWBaseOperator::CurrentTree() const { return status->items.trees[Info().treeCursor]; }
 
 CString CopyStatusRWBaseOperator::GetSourcePath() const {
@@ -284,6 +311,43 @@ void CopyStatusRWBaseOperator::CollectDeferredConflicts(CopyExceptionOverwriteFi
     }
 }
 
+int CopyStatusRWBaseOperator::ApplyDeferredAnswer(int answer, const SelectionMap* selection) {
+    if (answer != kAnswerSkip && answer != kAnswerOverwrite && answer != kAnswerKeepBoth &&
+        answer != kAnswerSelection)
+        return 0;
+    for (CopyItemTree& tree : status->items.trees) {
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            if (!it->HasFlags(CopyItemData::Deferred)) continue;
+            if (it->type != CopyItemData::File) {
+                it->ClearFlags(answer == kAnswerSkip ? CopyItemData::Deferred
+                                                     : CopyItemData::Deferred | CopyItemData::Skip);
+                continue;
+            }
+            int choice = answer;
+            if (answer == kAnswerSelection) {
+                choice = kAnswerSkip;
+                if (selection) {
+                    auto found = selection->find(CopyItemsData::GetSourcePath(tree, it));
+                    if (found != selection->end() &&
+                        (found->second == kAnswerOverwrite || found->second == kAnswerKeepBoth))
+                        choice = found->second;
+                }
+            }
+            if (choice == kAnswerSkip) {
+                // Still skipped, no longer waiting: the walks pass it for good.
+                CopyItemsData::ClearItemFlags(tree, it, CopyItemData::Deferred, 1);
+                continue;
+            }
+            CopyItemsData::SetItemFlags(tree, it,
+                                        choice == kAnswerOverwrite ? CopyItemData::Overwrite
+                                                                   : CopyItemData::KeepBoth | CopyItemData::NoDestination,
+                                        1);
+            CopyItemsData::ClearItemFlags(tree, it, CopyItemData::Skip | CopyItemData::Deferred, 1);
+        }
+    }
+    return 1;
+}
+
 // ---- names ----
 
 int CopyStatusWriteOperator::MakeUniqueDestinationName() {
@@ -297,7 +361,10 @@ int CopyStatusWriteOperator::MakeUniqueDestinationName() {
         CString name;
         name.Format(L"%s (%d)%s", base.GetString(), n, extension.GetString());
         if (GetFileAttributesW(ToLongPath(drive + folder + name)) != INVALID_FILE_ATTRIBUTES) continue;
-        ExclusiveLock hold(Info().lock);
+        // The reader's displayed path may run through this item (its streams): both
+        // cursors' readers are kept out while the name changes.
+        ExclusiveLock holdRead(status->read.lock);
+        ExclusiveLock holdWrite(status->write.lock);
         item.destName = name;
         return 1;
     }

@@ -6,12 +6,11 @@
 
 #include <cstdint>
 
+#include "control/CoreEvent.h"
 #include "engine/CopyItemData.h"
 #include "engine/CopyOption.h"
 
 namespace Swiftlet {
-
-class CopyExceptionOverwriteFiles;
 
 // One side's walk over the item trees.
 class CopyStatusItemInfo {
@@ -41,13 +40,17 @@ public:
     mutable SRWLOCK lock = SRWLOCK_INIT;
 };
 
-class CopyStatus {
+class CopyStatus : public ICoreCopyTotals {
 public:
     CopyStatus() = default;
     // A copy has its own trees, and cursors at the same positions in them.
     CopyStatus(const CopyStatus& other);
     CopyStatus& operator=(const CopyStatus& other);
-    virtual ~CopyStatus() = default;
+    ~CopyStatus() override = default;
+
+    // Total size, weighted size, and folders plus files of the enumeration.
+    void GetCopyTotals(unsigned long long* totalBytes, unsigned long long* weightedBytes,
+                       unsigned long long* itemCount) const override;
 
     // Both settings 0, no items, both cursors and their counters cleared.
     void Reset();
@@ -80,9 +83,13 @@ public:
 
 // The walk of one side. The reader and the writer differ only in the flag they own and
 // in the kinds of item they pass over.
-class CopyStatusRWBaseOperator : public CopyStatusOperator {
+class CopyStatusRWBaseOperator : public CopyStatusOperator, public ICoreProgressCursor {
 public:
     using CopyStatusOperator::CopyStatusOperator;
+
+    // What the event channel shows of this side; safe from any thread.
+    int GetCursorState() const override { return Info().state; }
+    CoreDisplayCursor GetDisplayCursor() const override;
 
     // Counters zeroed, state running, first tree, first item to act on.
     void Begin();
@@ -117,6 +124,12 @@ public:
     // Deferred file conflicts, decided together at the end.
     int HasDeferredConflicts() const;
     void CollectDeferredConflicts(CopyExceptionOverwriteFiles& e) const;
+    // Applies the answer to the many-conflicts question to every item: 2 leaves the
+    // deferred files skipped, 5 overwrites them, 7 keeps both, 8 takes each file's choice
+    // from selection (by full source path; 5 or 7, anything else skips). Other deferred
+    // items are released (answer 2: only no longer deferred). 0 for another answer, which
+    // changes nothing.
+    int ApplyDeferredAnswer(int answer, const SelectionMap* selection);
 
     // Whether the pass matches an item: folders in the first pass, the rest in the second.
     static bool PassMatches(int pass, uint32_t type);

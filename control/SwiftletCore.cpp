@@ -7,15 +7,18 @@ namespace Swiftlet {
 
 namespace {
 ISwiftletCore* g_core = nullptr;
-// A busy hand-over pipe is serving another later instance; it is free again soon.
-constexpr DWORD kBusyPipeTimeoutMs = 5000;
 }  // namespace
 
 ISwiftletCore* GetSwiftletCore() { return g_core; }
 void SetSwiftletCore(ISwiftletCore* core) { g_core = core; }
 
-SwiftletCore::SwiftletCore() : m_client(PipeNames::JobHandOverPipeName(), kPipeChunkSize) {}
-SwiftletCore::SwiftletCore(const CString& handOverPipeName) : m_client(handOverPipeName, kPipeChunkSize) {}
+SwiftletCore::SwiftletCore() : SwiftletCore(PipeNames::JobHandOverPipeName(), &RunTaskWindow) {}
+
+SwiftletCore::SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally)
+    : m_client(handOverPipeName, kPipeChunkSize), m_runLocally(std::move(runLocally)) {
+    if (!m_runLocally) m_runLocally = &RunTaskWindow;
+}
+
 SwiftletCore::~SwiftletCore() = default;
 
 int SwiftletCore::HandOver(const std::vector<CString>& sources, const CString& destination, int flag) {
@@ -23,7 +26,7 @@ int SwiftletCore::HandOver(const std::vector<CString>& sources, const CString& d
     try {
         bool open = m_client.Open();
         if (!open) {
-            // No UI instance listens: become one at once, without waiting.
+            // Nobody listens: become the UI instance at once, without waiting.
             if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
             open = m_client.Connect(kBusyPipeTimeoutMs);
         }
@@ -39,7 +42,7 @@ int SwiftletCore::HandOver(const std::vector<CString>& sources, const CString& d
 int SwiftletCore::Execute(const std::vector<CString>& sources, const CString& destination, int* flag) {
     const int flagValue = flag ? *flag : 0;
     if (HandOver(sources, destination, flagValue) == 1) return 1;
-    return RunTaskWindow(sources, destination, flag);
+    return m_runLocally(sources, destination, flag);
 }
 
 }  // namespace Swiftlet

@@ -1,6 +1,7 @@
 #pragma once
 // The process-level object behind start-up: hands a job to the running instance, or
 // makes this process the one that shows the user interface.
+#include <functional>
 #include <vector>
 
 #include "framework/CString.h"
@@ -19,18 +20,30 @@ public:
 
 class SwiftletCore : public ISwiftletCore {
 public:
+    // What runs the job when no running instance takes it; RunTaskWindow unless told
+    // otherwise. Same arguments and result as Execute.
+    using LocalRunner = std::function<int(const std::vector<CString>&, const CString&, int*)>;
+
     SwiftletCore();
-    // On another pipe than the job hand-over pipe (tests).
-    explicit SwiftletCore(const CString& handOverPipeName);
+    // Hands jobs over on another pipe and runs the rest with runLocally (tests, and
+    // hosts that show jobs their own way).
+    SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally);
     ~SwiftletCore() override;
+
+    // Hands the job over; failing that, this process becomes a UI instance and runs it.
     int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) override;
 
     // Gives the job to the running instance; 1 when it took it, else 0. The pipe is
     // closed in every case.
     int HandOver(const std::vector<CString>& sources, const CString& destination, int flag);
 
+    // How long a busy hand-over pipe is retried: the running instance is serving
+    // another later instance and is free again soon.
+    static constexpr DWORD kBusyPipeTimeoutMs = 5000;
+
 private:
     MultiUICommand::Client m_client;
+    LocalRunner m_runLocally;
 };
 
 // The one SwiftletCore of the process: set by start-up, cleared by clean-up.

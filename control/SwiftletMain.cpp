@@ -1,3 +1,10 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+#include "control/SwiftletApp.h"
+
+// The one application object of the program.
+CSwiftletApp theApp;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand) {
+    return AfxWinMain(instance, previous, commandLine, showCommand);
+}

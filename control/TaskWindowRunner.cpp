@@ -4,6 +4,7 @@
 
 #include "control/CopyCore.h"
 #include "control/CoreEventScript.h"
+#include "control/ErrorText.h"
 #include "engine/CopyException.h"
 #include "engine/CreateCopyOptionCmdLine.h"
 
@@ -50,19 +51,31 @@ void Describe(const CoreEventRecord& record) {
                 line = L"swiftlet: encrypted, skipped: " + record.path;
                 break;
         }
-    } else if (record.code == kEventError) {
-        if (record.copyType == kCopyNotFreeSpace)
-            line.Format(L"swiftlet: not enough free space, %llu bytes missing", record.missing);
-        else if (record.copyType != 0)
-            line.Format(L"swiftlet: the job ended (%d)", record.copyType);
-        else
-            line.Format(L"swiftlet: %s %s (%lu)", record.path.GetString(), SystemMessage(record.error).GetString(),
-                        record.error);
     } else {
         return;
     }
     ReportLine(line);
 }
+
+// Reports the errors that end a job in the words the error view uses.
+class HeadlessHandler : public CoreEventScriptHandler {
+public:
+    explicit HeadlessHandler(int move) : CoreEventScriptHandler(kAnswerSkip), move(move) {}
+
+    void Dispatch() override {
+        if (event->eventCode == kEventError) {
+            CString text = GetErrorText(event->status.exception, move);
+            if (const WindowsFileException* file = AsWindowsFileException(event->status.exception))
+                text = file->path + L": " + text;
+            if (!text.IsEmpty())
+                ReportLine(L"swiftlet: " + text);
+        }
+        CoreEventScriptHandler::Dispatch();
+    }
+
+private:
+    int move;
+};
 
 }  // namespace
 
@@ -75,7 +88,7 @@ int RunTaskWindow(const std::vector<CString>& sources, const CString& destinatio
     // Until the task window shows jobs, the job runs here without one. With nobody to
     // ask, nothing is overwritten and an item that fails is left out; every such case
     // is reported.
-    CoreEventScriptHandler handler(kAnswerSkip);
+    HeadlessHandler handler(move);
     handler.onEvent = &Describe;
     CopyCore core;
     core.option = builder.option;

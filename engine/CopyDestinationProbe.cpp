@@ -1,11 +1,21 @@
 #include "engine/CopyDestinationProbe.h"
 
+#include "foundation/USBEnumerateEx.h"
 #include "ipc/ServiceCommandClient.h"
 
 namespace Swiftlet {
 
-void SystemCopyDestinationProbe::ProbeUsb(wchar_t, CopyPathInfoCreator&) {
-    // The USB device tree is not in the program yet: no drive counts as USB.
+// The volume list and the devices of both host-controller searches (the device-node
+// search adds nothing here), each with its node tree: the tree links a USB storage
+// device with the drive letters of its volumes.
+void SystemCopyDestinationProbe::ProbeUsb(wchar_t, CopyPathInfoCreator& creator) {
+    USB::CUSBEnumerateExList devices;
+    USB::CUSBEnumerateEx enumerate(devices,
+                                   CUSBEnumerateBase::ModeHcdName | CUSBEnumerateBase::ModeInterface,
+                                   USB::CaptureBcdUsb | USB::CaptureDriveLetter | USB::CaptureDescription,
+                                   usbSystem);
+    enumerate.Enumerate();
+    creator.ApplyUsbDevices(devices);
 }
 
 void SystemCopyDestinationProbe::QueryCache(wchar_t letter, DiskCacheSettingData& data) {

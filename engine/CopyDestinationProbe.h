@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/CopyOption.h"
+#include "foundation/USBSystem.h"
 
 namespace Swiftlet {
 
@@ -24,13 +25,20 @@ public:
     virtual CString GetFileSystemName(const CString& path) = 0;
 };
 
-// Asks the running system.
+// Asks the running system. The USB topology is read through usbSystem, which must
+// outlive the probe.
 class SystemCopyDestinationProbe : public ICopyDestinationProbe {
 public:
+    explicit SystemCopyDestinationProbe(IUSBSystem& usbSystem = CUSBSystem::Instance())
+        : usbSystem(usbSystem) {}
+
     void ProbeUsb(wchar_t letter, CopyPathInfoCreator& creator) override;
     void QueryCache(wchar_t letter, DiskCacheSettingData& data) override;
     bool GetTotalBytes(const CString& longPath, uint64_t& totalBytes) override;
     CString GetFileSystemName(const CString& path) override;
+
+private:
+    IUSBSystem& usbSystem;
 };
 
 }  // namespace Swiftlet

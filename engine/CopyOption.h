@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/DataTarget.h"
+#include "foundation/USBEnumerateEx.h"
 #include "framework/CString.h"
 #include "ipc/DiskCacheSettingData.h"
 
@@ -51,26 +52,6 @@ public:
     CopyOption option;
 };
 
-// Identification of the USB device a drive belongs to. Stands in for the record of the
-// USB device tree until that tree is in the program: the same values, with the drive
-// letters of the device's volumes held directly instead of in a device-node tree.
-class UsbDeviceRecord {
-public:
-    virtual ~UsbDeviceRecord() = default;
-
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
-    CString manufacturer;
-    CString product;
-    CString serialNumber;
-    uint16_t bcdUSB = 0;
-    uint32_t speed = 0;
-    std::vector<uint16_t> driveLetters;  // as the device-node tree would report them
-
-    // Empties letters, appends each distinct non-zero letter in order; returns the count.
-    int GetDriveLetters(std::vector<uint16_t>& letters) const;
-};
-
 // What the program knows about one path.
 class CopyPathInfo {
 public:
@@ -78,7 +59,7 @@ public:
 
     CString path;
     uint32_t isUsb = 0;   // 1: the path's drive is a volume of a USB device
-    UsbDeviceRecord usb;  // that device; empty when isUsb is 0
+    USB::CUSBEnumerateExData usb;  // that device; empty when isUsb is 0
 };
 
 // The destination: adds the disk cache and hot-plug properties the service reported.
@@ -96,7 +77,7 @@ public:
     void Begin(const CString& path);
     // Marks the path as USB with the first device, in list order, that holds a volume
     // with the path's drive letter (letters compared without regard to case).
-    void ApplyUsbDevices(const std::vector<UsbDeviceRecord>& devices);
+    void ApplyUsbDevices(const USB::CUSBEnumerateExList& devices);
 };
 
 // The drive letter of a path: its first character when that is A-Z or a-z, else 0.

@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include "foundation/Paths.h"
+
 namespace Swiftlet {
 
 namespace {
@@ -9,21 +11,6 @@ namespace {
 const uint64_t kAllBits = ~0ULL;
 const uint64_t k32GiB = 1ULL << 35;
 const uint64_t k2GiB = 0x80000000ULL;
-
-// The major version of the running Windows, as the system itself reports it (the
-// compatibility layer of GetVersionEx can lie to programs without a manifest entry).
-DWORD ReadOsMajorVersion() {
-    typedef LONG(WINAPI * RtlGetVersionFn)(OSVERSIONINFOW*);
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-        auto rtlGetVersion =
-            reinterpret_cast<RtlGetVersionFn>(GetProcAddress(ntdll, "RtlGetVersion"));
-        if (rtlGetVersion && rtlGetVersion(&info) == 0)
-            return info.dwMajorVersion;
-    }
-    return 6;
-}
 
 bool IsDriveRoot(const CString& path) {
     return path.GetLength() == 3 && path.GetAt(1) == L':' && path.GetAt(2) == L'\\';
@@ -36,29 +23,10 @@ CString WithoutTrailingBackslash(const CString& path) {
     return path.Left(length - 1);
 }
 
-// C:\a\b -> C:\a, C:\a -> C:\, a root has none, \\srv\share\dir -> \\srv\share.
-CString ParentFolder(const CString& path) {
-    if (IsDriveRoot(path))
-        return CString();
-    const int slash = path.ReverseFind(L'\\');
-    if (slash < 0)
-        return CString();
-    if (slash == 2 && path.GetAt(1) == L':')
-        return path.Left(3);
-    return path.Left(slash);
-}
-
-// "\\?\" + path, unless it is UNC or already carries the prefix.
-CString LongPathForm(const CString& path) {
-    if (path.GetLength() >= 2 && path.GetAt(0) == L'\\' && path.GetAt(1) == L'\\')
-        return path;
-    return L"\\\\?\\" + path;
-}
-
 bool AllOnSameRoot(const std::vector<CString>& sources, const CString& destination) {
-    const CString destinationLong = LongPathForm(destination);
+    const CString destinationLong = ToLongPath(destination);
     for (const CString& source : sources) {
-        if (!PathIsSameRootW(LongPathForm(source), destinationLong))
+        if (!PathIsSameRootW(ToLongPath(source), destinationLong))
             return false;
     }
     return true;
@@ -69,14 +37,14 @@ bool AllOnSameRoot(const std::vector<CString>& sources, const CString& destinati
 CreateCopyOptionCmdLine::CreateCopyOptionCmdLine(const std::vector<CString>* sources,
                                                  const CString* destination, const int* move)
     : sources(sources), destination(destination), move(move),
-      osMajorVersion(ReadOsMajorVersion()), ownProbe(new SystemCopyDestinationProbe),
+      ownProbe(new SystemCopyDestinationProbe),
       probe(ownProbe.get()) {}
 
 CreateCopyOptionCmdLine::CreateCopyOptionCmdLine(const std::vector<CString>* sources,
                                                  const CString* destination, const int* move,
                                                  ICopyDestinationProbe& probe)
     : sources(sources), destination(destination), move(move),
-      osMajorVersion(ReadOsMajorVersion()), probe(&probe) {}
+      probe(&probe) {}
 
 int CreateCopyOptionCmdLine::Create() {
     std::vector<CString> localSources;
@@ -89,7 +57,7 @@ int CreateCopyOptionCmdLine::Create() {
         // Moving an item into the folder where it already lies does nothing.
         std::vector<CString> kept;
         for (const CString& source : localSources) {
-            if (ParentFolder(source).CompareNoCase(localDestination) != 0)
+            if (GetParentFolder(source).CompareNoCase(localDestination) != 0)
                 kept.push_back(source);
         }
         if (kept.empty())
@@ -136,7 +104,7 @@ void CreateCopyOptionCmdLine::ProbeDestination() {
         probe->ProbeUsb(letter, creator);
     } catch (...) {
         destinationInfo.isUsb = 0;
-        destinationInfo.usb = UsbDeviceRecord();
+        destinationInfo.usb = USB::CUSBEnumerateExData();
     }
     try {
         probe->QueryCache(letter, destinationInfo.cache);
@@ -152,7 +120,7 @@ void CreateCopyOptionCmdLine::ApplyCacheRule() {
         // Removable and hot-plug disks: nothing waits in the system cache when the
         // user pulls the device.
         option.unbufferedWriteMinSize = 0;
-    } else if (osMajorVersion < 6) {
+    } else if (osVersion.osvi.dwMajorVersion < 6) {
         option.unbufferedWriteMinSize = 0x10000;
     } else {
         option.unbufferedWriteMinSize = kAllBits;
@@ -175,7 +143,7 @@ void CreateCopyOptionCmdLine::ApplyFolderOrderRule() {
     bool sizeKnown = false;
     try {
         fileSystem = probe->GetFileSystemName(option.destination);
-        sizeKnown = probe->GetTotalBytes(LongPathForm(option.destination), totalBytes);
+        sizeKnown = probe->GetTotalBytes(ToLongPath(option.destination), totalBytes);
     } catch (...) {
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "engine/CopyDestinationProbe.h"
 #include "engine/CopyOption.h"
+#include "foundation/OSVersion.h"
 
 namespace Swiftlet {
 
@@ -24,6 +25,9 @@ public:
 
     const CopyPathToInfo& DestinationInfo() const { return destinationInfo; }
 
+    // The running system, read at construction; its major version picks the cache rule.
+    COSVersion osVersion;
+
 private:
     void ProbeDestination();
     void ApplyCacheRule();
@@ -33,7 +37,6 @@ private:
     const CString* destination;
     const int* move;
     CopyPathToInfo destinationInfo;
-    DWORD osMajorVersion;
 
     std::unique_ptr<ICopyDestinationProbe> ownProbe;
     ICopyDestinationProbe* probe;

@@ -33,6 +33,12 @@ public:
     CString path;  // the file or folder on which the call failed
 };
 
-// Checked downcasts of a caught exception; null when it is of another kind.
+// Checked downcasts of a caught exception; null when it is of another kind (or null).
 const WindowsException* AsWindowsException(const Exception* e);
 const WindowsFileException* AsWindowsFileException(const Exception* e);
+
+// The system's text for an error code in the user's language, without the line break
+// the system ends it with; empty for a code the system has no text for.
+CString GetSystemErrorMessage(DWORD error);
+// The path a WindowsFileException failed on; empty for any other exception.
+CString GetExceptionPath(const Exception* e);

@@ -50,9 +50,14 @@ public:
     // Update(this) on every observer, first attached first, on the calling thread. An
     // exception from an observer reaches the caller.
     void Notify() override {
-        // By index: an observer that detaches itself must not invalidate the walk.
-        for (size_t i = 0; i < observers.size(); ++i) {
-            observers[i]->Update(this);
+        // By index: an observer that detaches itself must neither invalidate the walk
+        // nor make the walk skip the observer that moves into its place.
+        for (size_t i = 0; i < observers.size();) {
+            IObserver* observer = observers[i];
+            observer->Update(this);
+            if (i < observers.size() && observers[i] == observer) {
+                ++i;
+            }
         }
     }
 
@@ -80,14 +85,16 @@ public:
     // Update(value) on every typed observer in order. One observer's exception is
     // swallowed so that the observers after it still hear of the value.
     virtual void Notify(T* value) {
-        for (size_t i = 0; i < observers.size(); ++i) {
-            auto* typed = dynamic_cast<TObserver<T>*>(observers[i]);
-            if (typed == nullptr) {
-                continue;
+        for (size_t i = 0; i < observers.size();) {
+            IObserver* observer = observers[i];
+            if (auto* typed = dynamic_cast<TObserver<T>*>(observer)) {
+                try {
+                    typed->Update(value);
+                } catch (...) {
+                }
             }
-            try {
-                typed->Update(value);
-            } catch (...) {
+            if (i < observers.size() && observers[i] == observer) {
+                ++i;
             }
         }
     }

@@ -35,13 +35,24 @@ BOOL TimerThread::PreTranslateMessage(MSG* msg) {
         return CWinThread::PreTranslateMessage(msg);
     }
     if (timerId != 0 && msg->wParam == timerId) {
-        try {
-            Notify();
-        } catch (...) {
-            // One failing observer must not end the ticking for the others.
-        }
+        NotifyEach();
     }
     return TRUE;
+}
+
+void TimerThread::NotifyEach() {
+    // Like Notify, but one failing observer neither ends the thread nor keeps the tick
+    // from the observers after it.
+    for (size_t i = 0; i < observers.size();) {
+        DesignPatterns::IObserver* observer = observers[i];
+        try {
+            observer->Update(this);
+        } catch (...) {
+        }
+        if (i < observers.size() && observers[i] == observer) {
+            ++i;
+        }
+    }
 }
 
 }  // namespace Timer

@@ -27,6 +27,7 @@ public:
     UINT_PTR timerId = 0;     // 0 while no timer exists
 
 private:
+    void NotifyEach();
     static void CALLBACK OnTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
 };
 

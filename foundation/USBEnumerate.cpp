@@ -5,10 +5,9 @@ using namespace USBLayout;
 
 namespace {
 
-
-// A device tree is walked node by node; a system that reports more is looping.
+// The device-node tree is walked node by node; a system that reports more nodes than
+// this is looping.
 const int kMaxWalkedNodes = 1 << 20;
-
 
 CString Upper(CString text) {
     text.MakeUpper();
@@ -28,6 +27,9 @@ int GetTextProperty(IUSBSystem& system, DEVINST devInst, ULONG property, CString
 }
 
 DEVINST FindDeviceNodeByDriverKey(const CString& driverKey, IUSBSystem& system) {
+    // Nodes whose driver key cannot be read must not match a key that could not be read.
+    if (driverKey.IsEmpty())
+        return 0;
     DEVINST node = 0;
     if (system.LocateDevNode(&node, nullptr) != CR_SUCCESS)
         return 0;
@@ -60,13 +62,14 @@ int GetMultiStringProperty(DEVINST devInst, ULONG property, std::list<CString>& 
         return 1;
     if (result != CR_BUFFER_SMALL || size == 0 || size > 0x10000)
         return 0;
-    // One character more than asked for, so that an unterminated value still ends.
+    // Two characters more than asked for, so that an unterminated value still ends.
     const ULONG chars = size / 2 + 2;
     std::unique_ptr<wchar_t[]> buffer(new wchar_t[chars]());
-    ULONG length = (chars - 2) * 2;
+    ULONG length = size;
     if (system.GetRegistryProperty(devInst, property, buffer.get(), &length) != CR_SUCCESS)
         return 0;
-    for (const wchar_t* p = buffer.get(); *p && p < buffer.get() + chars - 1;) {
+    const wchar_t* end = buffer.get() + chars - 1;
+    for (const wchar_t* p = buffer.get(); p < end && *p;) {
         CString item(p);
         list.push_back(item);
         p += item.GetLength() + 1;

@@ -1,15 +1,15 @@
 #pragma once
-// The walk over the machine's USB topology (host controllers, hubs, ports, devices) and
-// the records it keeps of the devices that are not hubs.
+// The walk over the machine's USB topology: host controllers, their root hubs, the
+// ports of every hub, the external hubs behind ports and the devices on ports. Every
+// step is a virtual operation, so a derived class decides what to keep.
 #include <windows.h>
 #include <list>
 #include <vector>
 #include "framework/CString.h"
 #include "foundation/USBIoControl.h"
 #include "foundation/USBSystem.h"
-#include "foundation/VolumeEnumerate.h"
-#include "foundation/tree.h"
 
+// The identification of a device; zero and empty after construction.
 class CUSBEnumerateData {
 public:
     virtual ~CUSBEnumerateData() {}
@@ -22,9 +22,12 @@ public:
 
 class CUSBEnumerateBase {
 public:
-    enum { ModeHcdName = 1, ModeInterface = 2, ModeDeviceNode = 4 };
-    // Hubs may be chained five deep behind a root hub; more means a loop.
+    // The searches Enumerate runs.
+    enum : UINT { ModeHcdName = 1, ModeInterface = 2, ModeDeviceNode = 4 };
+    // USB allows five hubs in a chain below a root hub; a deeper chain means the
+    // system reports a loop.
     static const int kMaxHubDepth = 8;
+    // Device-node trees are a handful of levels deep; deeper means a loop.
     static const int kMaxNodeDepth = 64;
 
     explicit CUSBEnumerateBase(UINT modes, IUSBSystem& system = CUSBSystem::Instance())
@@ -33,9 +36,13 @@ public:
     CUSBEnumerateBase(const CUSBEnumerateBase&) = delete;
     CUSBEnumerateBase& operator=(const CUSBEnumerateBase&) = delete;
 
+    // Empties known, then runs the searches of modes in the order 1, 2, 4.
     virtual void Enumerate();
+    // Search 1: the controllers named "\\.\HCD0" to "\\.\HCD9".
     virtual void EnumerateByHcdName();
+    // Search 2: the controllers' device interfaces.
     virtual void EnumerateByInterface();
+    // Search 4: the present device nodes that look like host controllers.
     virtual void EnumerateByDeviceNode();
     virtual void OnHostControllerNode(DEVINST devInst);
     virtual void OnHostController(const CString& path);
@@ -47,15 +54,18 @@ public:
     virtual void OnDevice(CUSBIoControl& hub, UINT port, const std::vector<BYTE>& connection);
     virtual void WalkDeviceNode(DEVINST devInst);
 
+    // Walks the controller at path unless its driver key was seen before.
     void OpenHostController(const CString& path);
+    // Opens "\\.\" + name and walks its ports; the hub stays open meanwhile.
     void EnumerateHub(const CString& name);
+    // 1 when the upper-cased name was not yet known (it is now), else 0.
     int AddKnown(const CString& name);
 
     static int IsHostControllerService(const CString& service);
     static int IsHostControllerDescription(const CString& description);
     static int IsHub(const CString& service, const CString& description);
 
-    std::vector<CString> known;
+    std::vector<CString> known; // upper-cased driver keys of the controllers walked
     UINT modes;
     IUSBSystem& system;
 
@@ -64,100 +74,13 @@ private:
     int m_nodeDepth = 0;
 };
 
-// A single-text device-node property read into a 400-byte buffer; 0 when it cannot be
-// read (the text is then left as it was).
+// A single-text device-node property read into a 400-byte buffer. On failure, which
+// includes a longer value, the text keeps its value and the answer is 0.
 int GetTextProperty(IUSBSystem& system, DEVINST devInst, ULONG property, CString& text);
+// The device node whose driver key (CM_DRP_DRIVER) equals driverKey without regard to
+// case, searched over the whole device-node tree; 0 when there is none.
 DEVINST FindDeviceNodeByDriverKey(const CString& driverKey, IUSBSystem& system = CUSBSystem::Instance());
+// Appends the strings of a multi-string property in order; 1 also when the node has no
+// such value, 0 when it cannot be read.
 int GetMultiStringProperty(DEVINST devInst, ULONG property, std::list<CString>& list,
                            IUSBSystem& system = CUSBSystem::Instance());
-
-namespace Swiftlet {
-namespace USB {
-
-enum : UINT {
-    CaptureVendorId = 0x1,
-    CaptureProductId = 0x2,
-    CaptureManufacturer = 0x4,
-    CaptureProduct = 0x8,
-    CaptureSerialNumber = 0x10,
-    CaptureBcdUsb = 0x20,
-    CaptureSpeed = 0x40,
-    CaptureDriveLetter = 0x100,
-    CaptureDeviceId = 0x200,
-    CaptureEnumeratorName = 0x400,
-    CaptureFriendlyName = 0x800,
-    CaptureDescription = 0x1000,
-    CaptureClassGuid = 0x2000,
-    CaptureStatus = 0x4000,
-    CaptureProblem = 0x8000,
-    CaptureLowerFilters = 0x10000,
-    CaptureUpperFilters = 0x20000,
-    CaptureTreeMask = 0x3FF00,
-};
-
-class CUSBEnumerateExTreeData {
-public:
-    virtual ~CUSBEnumerateExTreeData() {}
-    DWORD devInst = 0;
-    USHORT driveLetter = 0;
-    CString deviceId;
-    CString enumeratorName;
-    CString friendlyName;
-    CString description;
-    CString classGuid;
-    std::list<CString> lowerFilters;
-    std::list<CString> upperFilters;
-    DWORD status = 0;
-    DWORD problem = 0;
-};
-
-class CUSBEnumerateExData : public CUSBEnumerateData {
-public:
-    USHORT bcdUSB = 0;
-    DWORD speed = 0;
-    ::tree<CUSBEnumerateExTreeData> tree;
-
-    // The distinct drive letters of the tree in pre-order.
-    int GetDriveLetters(std::vector<USHORT>& letters) const;
-};
-
-using CUSBEnumerateExList = std::list<CUSBEnumerateExData>;
-
-class CUSBEnumerateEx : public CUSBEnumerateBase {
-public:
-    // A device's node tree larger than this is cut off: real trees have a handful.
-    static const int kMaxTreeNodes = 1024;
-
-    CUSBEnumerateEx(CUSBEnumerateExList& records, UINT modes, UINT capture,
-                    IUSBSystem& system = CUSBSystem::Instance())
-        : CUSBEnumerateBase(modes, system), records(records), capture(capture) {}
-    ~CUSBEnumerateEx() override {}
-
-    void Enumerate() override;
-    void OnDevice(CUSBIoControl& hub, UINT port, const std::vector<BYTE>& connection) override;
-
-    using DeviceTree = ::tree<CUSBEnumerateExTreeData>;
-    virtual void BuildDeviceTree(DEVINST devInst, int withSiblings, DeviceTree& tree,
-                                 DeviceTree::iterator node);
-    virtual void BuildTree(DEVINST devInst, CUSBEnumerateExData& record);
-    virtual void FillTreeData(DEVINST devInst, CUSBEnumerateExTreeData& data);
-    virtual void AddRecord(const CUSBEnumerateExData& record);
-
-    CUSBEnumerateExList& records;
-    CVolumeEnumerateList volumes;
-    UINT capture;
-
-private:
-    void BuildNode(DEVINST devInst, DeviceTree& tree, DeviceTree::iterator node, int depth);
-    void ReadStrings(CUSBIoControl& hub, UINT port, const BYTE* info, CUSBEnumerateExData& record);
-    int m_treeNodes = 0;
-};
-
-// The USB device whose volumes include the given drive letter, as the job builder looks
-// for it (both host-controller searches, bcdUSB, device IDs with letters, descriptions).
-// Returns 1 and fills record when one is found, else 0.
-int FindUsbDeviceByDriveLetter(wchar_t letter, CUSBEnumerateExData& record,
-                               IUSBSystem& system = CUSBSystem::Instance());
-
-} // namespace USB
-} // namespace Swiftlet

@@ -1,5 +1,4 @@
-#include "foundation/USBEnumerate.h"
-#include <cwctype>
+#include "foundation/USBEnumerateEx.h"
 #include <cstring>
 #include <memory>
 
@@ -9,15 +8,20 @@ namespace Swiftlet {
 namespace USB {
 
 namespace {
+
 USHORT ReadU16(const BYTE* p) {
     return static_cast<USHORT>(p[0] | (p[1] << 8));
 }
+
+// A removal-relation list longer than this (in characters) is not believed.
+const ULONG kMaxIdListChars = 0x10000;
+
 } // namespace
 
 int CUSBEnumerateExData::GetDriveLetters(std::vector<USHORT>& letters) const {
     letters.clear();
     for (auto it = tree.begin(); it != tree.end(); ++it) {
-        USHORT letter = it->driveLetter;
+        const USHORT letter = it->driveLetter;
         if (letter == 0)
             continue;
         bool seen = false;
@@ -37,10 +41,12 @@ void CUSBEnumerateEx::Enumerate() {
 }
 
 void CUSBEnumerateEx::OnDevice(CUSBIoControl& hub, UINT port, const std::vector<BYTE>& connection) {
+    if (connection.size() < kConnectionInfoHeader)
+        return;
     const BYTE* info = connection.data();
     DWORD status = 0;
     memcpy(&status, info + kConnectionStatus, sizeof(status));
-    if (status != 1)
+    if (status != 1) // DeviceConnected
         return;
     CUSBEnumerateExData record;
     if (capture & CaptureVendorId)
@@ -56,12 +62,13 @@ void CUSBEnumerateEx::OnDevice(CUSBIoControl& hub, UINT port, const std::vector<
     CString key;
     if (!hub.GetNodeConnectionDriverKeyName(port, key))
         return;
-    DEVINST devInst = FindDeviceNodeByDriverKey(key, system);
+    const DEVINST devInst = FindDeviceNodeByDriverKey(key, system);
     if (capture & CaptureTreeMask)
         BuildTree(devInst, record);
     AddRecord(record);
 }
 
+// The strings are read in the device's first language.
 void CUSBEnumerateEx::ReadStrings(CUSBIoControl& hub, UINT port, const BYTE* info,
                                   CUSBEnumerateExData& record) {
     const BYTE iManufacturer = info[kIManufacturer];
@@ -87,76 +94,72 @@ void CUSBEnumerateEx::ReadStrings(CUSBIoControl& hub, UINT port, const BYTE* inf
 
 void CUSBEnumerateEx::BuildTree(DEVINST devInst, CUSBEnumerateExData& record) {
     m_treeNodes = 1;
+    m_treeDepth = 0;
     DeviceTree::iterator root = record.tree.set_head(CUSBEnumerateExTreeData());
     BuildDeviceTree(devInst, 0, record.tree, root);
 }
 
 void CUSBEnumerateEx::BuildDeviceTree(DEVINST devInst, int withSiblings, DeviceTree& tree,
                                       DeviceTree::iterator node) {
-    BuildNode(devInst, tree, node, 0);
+    FillTreeData(devInst, *node);
+    ++m_treeDepth;
+    DEVINST child = 0;
+    if (devInst != 0 && MayGrow() && system.GetChild(&child, devInst) == CR_SUCCESS) {
+        ++m_treeNodes;
+        BuildDeviceTree(child, 1, tree, tree.append_child(node, CUSBEnumerateExTreeData()));
+    }
+    if (devInst != 0)
+        AppendRemovalRelations(tree, node);
+    --m_treeDepth;
     if (withSiblings != 1)
         return;
-    // Siblings in a loop rather than by recursion, so a long list cannot exhaust the stack.
+    // The siblings of one parent in a loop, each without its own siblings: the same
+    // tree as recursing sibling by sibling, but the stack does not grow with the count.
     DEVINST current = devInst;
     DEVINST sibling = 0;
-    while (m_treeNodes < kMaxTreeNodes && system.GetSibling(&sibling, current) == CR_SUCCESS) {
+    while (MayGrow() && system.GetSibling(&sibling, current) == CR_SUCCESS) {
         ++m_treeNodes;
         node = tree.append_sibling(node, CUSBEnumerateExTreeData());
-        BuildNode(sibling, tree, node, 0);
+        BuildDeviceTree(sibling, 0, tree, node);
         current = sibling;
     }
 }
 
-// Fills node, then its device-node children (with their siblings) and its removal
-// relations (without theirs). Removal relations can point back up the tree, so both
-// the depth and the number of nodes are bounded.
-void CUSBEnumerateEx::BuildNode(DEVINST devInst, DeviceTree& tree, DeviceTree::iterator node, int depth) {
-    FillTreeData(devInst, *node);
-    if (depth >= kMaxNodeDepth || devInst == 0)
-        return;
-    DEVINST child = 0;
-    if (m_treeNodes < kMaxTreeNodes && system.GetChild(&child, devInst) == CR_SUCCESS) {
-        DEVINST current = child;
-        DeviceTree::iterator childNode = tree.append_child(node, CUSBEnumerateExTreeData());
-        ++m_treeNodes;
-        for (;;) {
-            BuildNode(current, tree, childNode, depth + 1);
-            DEVINST sibling = 0;
-            if (m_treeNodes >= kMaxTreeNodes || system.GetSibling(&sibling, current) != CR_SUCCESS)
-                break;
-            current = sibling;
-            childNode = tree.append_child(node, CUSBEnumerateExTreeData());
-            ++m_treeNodes;
-        }
-    }
+// The nodes that the system removes together with this one (the volumes of a disk).
+void CUSBEnumerateEx::AppendRemovalRelations(DeviceTree& tree, DeviceTree::iterator node) {
+    // Without its own ID the node has nothing to filter by; an empty filter would ask
+    // for every device of the machine.
     const CString deviceId = node->deviceId;
+    if (deviceId.IsEmpty())
+        return;
     ULONG chars = 0;
     if (system.GetDeviceIdListSize(&chars, deviceId, CM_GETIDLIST_FILTER_REMOVALRELATIONS) != CR_SUCCESS ||
-        chars == 0 || chars > 0x10000)
+        chars == 0 || chars > kMaxIdListChars)
         return;
+    // Two spare characters end the list whatever the call wrote.
     std::unique_ptr<wchar_t[]> list(new wchar_t[chars + 2]());
     if (system.GetDeviceIdList(deviceId, list.get(), chars, CM_GETIDLIST_FILTER_REMOVALRELATIONS) != CR_SUCCESS)
         return;
-    for (const wchar_t* id = list.get(); *id && id < list.get() + chars; id += wcslen(id) + 1) {
-        DEVINST related = 0;
-        if (m_treeNodes >= kMaxTreeNodes)
+    const wchar_t* end = list.get() + chars;
+    for (const wchar_t* id = list.get(); id < end && *id; id += wcslen(id) + 1) {
+        if (!MayGrow())
             break;
+        DEVINST related = 0;
         if (system.LocateDevNode(&related, id) != CR_SUCCESS)
             continue;
         ++m_treeNodes;
-        BuildNode(related, tree, tree.append_child(node, CUSBEnumerateExTreeData()), depth + 1);
+        BuildDeviceTree(related, 0, tree, tree.append_child(node, CUSBEnumerateExTreeData()));
     }
 }
 
 void CUSBEnumerateEx::FillTreeData(DEVINST devInst, CUSBEnumerateExTreeData& data) {
     if (devInst != 0 && (capture & (CaptureDriveLetter | CaptureDeviceId))) {
         wchar_t id[401] = {};
-        if (system.GetDeviceId(devInst, id, 400) == CR_SUCCESS) {
-            id[400] = 0;
+        if (system.GetDeviceId(devInst, id, 400) == CR_SUCCESS)
             data.deviceId = id;
-        }
     }
-    // A node without a device ID is no volume: Wine's Z: has no device node either.
+    // A node without a device ID is no volume: a volume without a device node (Wine's
+    // Z:, a network drive) must not lend its letter to a device that was not found.
     if ((capture & CaptureDriveLetter) && !data.deviceId.IsEmpty()) {
         for (const CVolumeEnumerateData& volume : volumes)
             if (volume.deviceId.CompareNoCase(data.deviceId) == 0)
@@ -193,24 +196,6 @@ void CUSBEnumerateEx::FillTreeData(DEVINST devInst, CUSBEnumerateExTreeData& dat
 
 void CUSBEnumerateEx::AddRecord(const CUSBEnumerateExData& record) {
     records.push_back(record);
-}
-
-int FindUsbDeviceByDriveLetter(wchar_t letter, CUSBEnumerateExData& record, IUSBSystem& system) {
-    CUSBEnumerateExList records;
-    CUSBEnumerateEx enumerate(records, 3, CaptureBcdUsb | CaptureDriveLetter | CaptureDescription, system);
-    enumerate.Enumerate();
-    const wint_t wanted = towupper(letter);
-    for (const CUSBEnumerateExData& candidate : records) {
-        std::vector<USHORT> letters;
-        candidate.GetDriveLetters(letters);
-        for (USHORT l : letters) {
-            if (towupper(l) == wanted) {
-                record = candidate;
-                return 1;
-            }
-        }
-    }
-    return 0;
 }
 
 } // namespace USB

@@ -15,7 +15,11 @@ void WriteU32(BYTE* p, DWORD v) {
     memcpy(p, &v, sizeof(v));
 }
 
-// UTF-16 text of `bytes` bytes at p, up to the first NUL.
+void WriteU16(BYTE* p, USHORT v) {
+    memcpy(p, &v, sizeof(v));
+}
+
+// UTF-16 text of at most `bytes` bytes at p, up to the first NUL.
 CString TextAt(const BYTE* p, DWORD bytes) {
     CString text;
     for (DWORD i = 0; i + 1 < bytes; i += 2) {
@@ -26,6 +30,21 @@ CString TextAt(const BYTE* p, DWORD bytes) {
         text += ch;
     }
     return text;
+}
+
+// The text of a name answer of `size` bytes. Its ActualLength counts the header and
+// the text; the text ends at whichever comes first of that length, the bytes the
+// driver says it wrote, and the buffer.
+int NameFromAnswer(const BYTE* answer, DWORD size, DWORD returned, DWORD header, CString& text) {
+    if (returned < header || returned > size)
+        return 0;
+    DWORD valid = ReadU32(answer + header - 4);
+    if (valid < header)
+        return 0;
+    if (valid > returned)
+        valid = returned;
+    text = TextAt(answer + header, valid - header);
+    return 1;
 }
 
 } // namespace
@@ -44,64 +63,55 @@ void CUSBIoControl::Close() {
     }
 }
 
+BOOL CUSBIoControl::NameRequest(DWORD code, NameInput input, BYTE* buffer, DWORD size,
+                                DWORD& returned) {
+    returned = 0;
+    if (input == NameInput::None)
+        return system.IoControl(handle, code, nullptr, 0, buffer, size, &returned);
+    return system.IoControl(handle, code, buffer, size, buffer, size, &returned);
+}
+
 // The name requests share one shape: a header (an optional u32 port, then the u32
-// ActualLength) followed by the text. A first small request learns the length.
-int CUSBIoControl::GetName(DWORD code, bool withPort, UINT port, CString& text) {
+// ActualLength) followed by the text. A first request with room for one character
+// learns the length; a longer name takes a second request with a buffer that fits.
+int CUSBIoControl::GetName(DWORD code, NameInput input, UINT port, CString& text) {
     text.Empty();
+    const bool withPort = input == NameInput::Port;
     const DWORD header = withPort ? 8 : 4;
-    const DWORD lengthAt = header - 4;
+    const DWORD firstSize = header + sizeof(wchar_t);
     BYTE first[10] = {};
-    const DWORD firstSize = header + 2;
     if (withPort)
         WriteU32(first, port);
     DWORD returned = 0;
-    BOOL ok = withPort ? system.IoControl(handle, code, first, firstSize, first, firstSize, &returned)
-                       : system.IoControl(handle, code, nullptr, 0, first, firstSize, &returned);
-    if (!ok)
+    if (!NameRequest(code, input, first, firstSize, returned))
         return 0;
-    DWORD actual = ReadU32(first + lengthAt);
-    if (actual <= firstSize) {
-        // The whole name fitted into the first answer.
-        if (actual < header || returned > firstSize)
-            return 0;
-        DWORD valid = actual < returned ? actual : returned;
-        if (valid > header)
-            text = TextAt(first + header, valid - header);
-        return 1;
-    }
+    const DWORD actual = ReadU32(first + header - 4);
+    if (actual <= firstSize)
+        return NameFromAnswer(first, firstSize, returned, header, text);
     if (actual > kMaxNameBytes)
         return 0;
     std::vector<BYTE> buffer(actual, 0);
     if (withPort)
         WriteU32(buffer.data(), port);
-    returned = 0;
-    ok = withPort ? system.IoControl(handle, code, buffer.data(), actual, buffer.data(), actual, &returned)
-                  : system.IoControl(handle, code, nullptr, 0, buffer.data(), actual, &returned);
-    if (!ok || returned > actual)
+    if (!NameRequest(code, input, buffer.data(), actual, returned))
         return 0;
-    DWORD second = ReadU32(buffer.data() + lengthAt);
-    DWORD valid = second < returned ? second : returned;
-    if (valid > actual)
-        valid = actual;
-    if (valid > header)
-        text = TextAt(buffer.data() + header, valid - header);
-    return 1;
+    return NameFromAnswer(buffer.data(), actual, returned, header, text);
 }
 
 int CUSBIoControl::GetHcdDriverKeyName(CString& text) {
-    return GetName(USBIoctl::GetHcdDriverKeyName, false, 0, text);
+    return GetName(USBIoctl::GetHcdDriverKeyName, NameInput::Buffer, 0, text);
 }
 
 int CUSBIoControl::GetRootHubName(CString& text) {
-    return GetName(USBIoctl::GetRootHubName, false, 0, text);
+    return GetName(USBIoctl::GetRootHubName, NameInput::None, 0, text);
 }
 
 int CUSBIoControl::GetNodeConnectionDriverKeyName(UINT port, CString& text) {
-    return GetName(USBIoctl::GetNodeConnectionDriverKeyName, true, port, text);
+    return GetName(USBIoctl::GetNodeConnectionDriverKeyName, NameInput::Port, port, text);
 }
 
 int CUSBIoControl::GetNodeConnectionName(UINT port, CString& text) {
-    return GetName(USBIoctl::GetNodeConnectionName, true, port, text);
+    return GetName(USBIoctl::GetNodeConnectionName, NameInput::Port, port, text);
 }
 
 int CUSBIoControl::GetPortCount(UINT& ports) {
@@ -111,9 +121,9 @@ int CUSBIoControl::GetPortCount(UINT& ports) {
     if (!system.IoControl(handle, USBIoctl::GetNodeInformation, buffer, sizeof(buffer), buffer,
                           sizeof(buffer), &returned))
         return 0;
-    if (returned < 7 || returned > sizeof(buffer))
+    if (returned <= kNumberOfPorts || returned > sizeof(buffer))
         return 0;
-    ports = buffer[6];
+    ports = buffer[kNumberOfPorts];
     return 1;
 }
 
@@ -124,7 +134,8 @@ int CUSBIoControl::GetNodeConnectionInformation(UINT port, std::vector<BYTE>& bu
     if (system.IoControl(handle, USBIoctl::GetNodeConnectionInformationEx, buffer.data(),
                          kConnectionInfoSize, buffer.data(), kConnectionInfoSize, &returned))
         return returned >= kConnectionInfoHeader && returned <= kConnectionInfoSize ? 1 : 0;
-    // Older hub drivers know only the request with a LowSpeed flag in the Speed byte.
+    // Hub drivers before Windows XP know only the older request, which has a LowSpeed
+    // flag where the newer one has the speed.
     buffer.assign(kConnectionInfoSize, 0);
     WriteU32(buffer.data(), port);
     returned = 0;
@@ -133,7 +144,7 @@ int CUSBIoControl::GetNodeConnectionInformation(UINT port, std::vector<BYTE>& bu
         return 0;
     if (returned < kConnectionInfoHeader || returned > kConnectionInfoSize)
         return 0;
-    buffer[kSpeed] = buffer[kSpeed] == 0 ? 1 : 0;
+    buffer[kSpeed] = buffer[kSpeed] == 0 ? 1 : 0; // full speed unless low speed
     return 1;
 }
 
@@ -142,13 +153,11 @@ int CUSBIoControl::GetStringDescriptor(UINT port, UINT index, USHORT languageId,
     bytes.clear();
     BYTE request[kDescriptorRequestSize] = {};
     WriteU32(request, port);
-    request[4] = 0;                                   // bmRequest
-    request[5] = 0;                                   // bRequest
-    USHORT value = static_cast<USHORT>(0x0300 + index); // string descriptor
-    USHORT length = 255;
-    memcpy(request + 6, &value, 2);
-    memcpy(request + 8, &languageId, 2);
-    memcpy(request + 10, &length, 2);
+    request[4] = 0;                                       // bmRequest: device to host
+    request[5] = 0;                                       // bRequest: GET_DESCRIPTOR
+    WriteU16(request + 6, static_cast<USHORT>(0x0300 + index)); // string descriptor
+    WriteU16(request + 8, languageId);
+    WriteU16(request + 10, 255);
     DWORD returned = 0;
     if (!system.IoControl(handle, USBIoctl::GetDescriptorFromNodeConnection, request,
                           sizeof(request), request, sizeof(request), &returned))
@@ -156,10 +165,11 @@ int CUSBIoControl::GetStringDescriptor(UINT port, UINT index, USHORT languageId,
     if (returned > sizeof(request) || returned < kDescriptorRequestHeader + 2)
         return 0;
     const BYTE* descriptor = request + kDescriptorRequestHeader;
-    DWORD size = returned - kDescriptorRequestHeader;
-    if (descriptor[1] != 3 || descriptor[0] != size || (descriptor[0] & 1) != 0)
+    const DWORD size = returned - kDescriptorRequestHeader;
+    const BYTE bLength = descriptor[0];
+    if (descriptor[1] != 3 || bLength != size || (bLength & 1) != 0)
         return 0;
-    bytes.assign(descriptor, descriptor + size);
+    bytes.assign(descriptor, descriptor + bLength);
     return 1;
 }
 
@@ -170,7 +180,7 @@ int CUSBIoControl::GetLanguageIds(UINT port, std::vector<USHORT>& ids) {
         return 0;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
         USHORT id;
-        memcpy(&id, bytes.data() + i, 2);
+        memcpy(&id, bytes.data() + i, sizeof(id));
         ids.push_back(id);
     }
     return 1;

@@ -16,8 +16,8 @@ struct DevInfoSet {
     DevInfoSet& operator=(const DevInfoSet&) = delete;
 };
 
-// Device paths (and instance IDs) of the present interfaces of one class.
-bool InterfacePaths(const GUID& guid, std::vector<CString>& paths, std::vector<CString>* ids) {
+// Device paths of the present interfaces of one class, in the system's order.
+bool InterfacePaths(const GUID& guid, std::vector<CString>& paths) {
     DevInfoSet info(SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (info.set == INVALID_HANDLE_VALUE)
         return false;
@@ -30,21 +30,13 @@ bool InterfacePaths(const GUID& guid, std::vector<CString>& paths, std::vector<C
         SetupDiGetDeviceInterfaceDetailW(info.set, &data, nullptr, 0, &required, nullptr);
         if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W))
             continue;
-        std::unique_ptr<BYTE[]> buffer(new BYTE[required]());
+        // One spare character, so the path ends whatever the call wrote.
+        std::unique_ptr<BYTE[]> buffer(new BYTE[required + sizeof(wchar_t)]());
         auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.get());
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        SP_DEVINFO_DATA devInfo = {};
-        devInfo.cbSize = sizeof(devInfo);
-        if (!SetupDiGetDeviceInterfaceDetailW(info.set, &data, detail, required, nullptr,
-                                              ids ? &devInfo : nullptr))
+        if (!SetupDiGetDeviceInterfaceDetailW(info.set, &data, detail, required, nullptr, nullptr))
             continue;
         paths.push_back(CString(detail->DevicePath));
-        if (ids) {
-            wchar_t id[400] = {};
-            if (CM_Get_Device_IDW(devInfo.DevInst, id, 400, 0) != CR_SUCCESS)
-                id[0] = 0;
-            ids->push_back(CString(id));
-        }
     }
     return true;
 }
@@ -70,7 +62,7 @@ BOOL CUSBSystem::IoControl(HANDLE handle, DWORD code, void* in, DWORD inSize, vo
 }
 
 bool CUSBSystem::GetHostControllerInterfaces(std::vector<CString>& paths) {
-    return InterfacePaths(kHostControllerInterface, paths, nullptr);
+    return InterfacePaths(kHostControllerInterface, paths);
 }
 
 bool CUSBSystem::GetPresentDeviceNodes(std::vector<DEVINST>& nodes) {

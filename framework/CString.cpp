@@ -203,7 +203,6 @@ void FormatInto(std::wstring& out, const wchar_t* f, va_list args) {
         wchar_t conv = *f;
         if (!conv) { out.append(specStart); break; }
         ++f;
-        char spec[64];
         std::string fl = flags;
         auto numeric = [&](const char* lengthMod, char c, auto value) {
             std::string s = "%" + fl;
@@ -214,7 +213,6 @@ void FormatInto(std::wstring& out, const wchar_t* f, va_list args) {
             snprintf(buf, sizeof buf, s.c_str(), value);
             for (const char* p = buf; *p; ++p) out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
         };
-        (void)spec;
         switch (conv) {
         case L'd': case L'i': case L'u': case L'x': case L'X': case L'o': {
             char c = static_cast<char>(conv);

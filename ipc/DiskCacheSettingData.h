@@ -27,4 +27,9 @@ public:
     uint8_t DeviceHotplug() const { return hotplugInformation[6]; }
 };
 
+static_assert(sizeof(DiskCacheSettingData::cacheInformation) == 24 &&
+                  sizeof(DiskCacheSettingData::cacheSetting) == 12 &&
+                  sizeof(DiskCacheSettingData::hotplugInformation) == 8,
+              "the fields hold the system structures byte for byte");
+
 }  // namespace Swiftlet

@@ -7,27 +7,20 @@ namespace MultiUICommand {
 
 IMPLEMENT_DYNCREATE(ServerThread, CWinThread)
 
-namespace {
-// Set by Start for the object the framework is about to create; read by the
-// constructor on the same thread.
-thread_local const CString* t_pendingPipeName = nullptr;
-}  // namespace
-
-ServerThread::ServerThread() {
-    const CString name = (t_pendingPipeName && !t_pendingPipeName->IsEmpty()) ? *t_pendingPipeName
-                                                                              : PipeNames::JobHandOverPipeName();
-    m_server = new Server(name, kPipeChunkSize);
-}
+ServerThread::ServerThread() : m_server(new Server(PipeNames::JobHandOverPipeName(), kPipeChunkSize)) {}
 
 ServerThread::~ServerThread() { delete m_server; }
 
 ServerThread* ServerThread::Start(HWND target, UINT message, const CString& serverPipeName) {
-    t_pendingPipeName = &serverPipeName;
     CWinThread* created = AfxBeginThread(RUNTIME_CLASS(ServerThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    t_pendingPipeName = nullptr;
     auto* thread = dynamic_cast<ServerThread*>(created);
     if (!thread) return nullptr;
+    // Still suspended: nothing runs on the thread yet, so its server may be replaced.
     thread->m_bAutoDelete = FALSE;
+    if (!serverPipeName.IsEmpty()) {
+        delete thread->m_server;
+        thread->m_server = new Server(serverPipeName, kPipeChunkSize);
+    }
     thread->m_target.store(target);
     thread->m_message.store(message);
     thread->ResumeThread();
@@ -52,6 +45,8 @@ void ServerThread::Update(ServerCopyFileCommandParam* param) {
 }
 
 void ServerThread::Stop() {
+    if (m_stopped) return;
+    m_stopped = true;
     m_target.store(nullptr);
     m_server->RequestStop();
     PostThreadMessage(WM_QUIT, 0, 0);
@@ -61,11 +56,14 @@ void ServerThread::Stop() {
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= 10000) break;
-        const DWORD r = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, 10000 - elapsed, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0) return;
-        if (r != WAIT_OBJECT_0 + 1) break;
+        // Sent messages are delivered inside PeekMessage. A message that was already
+        // waiting before the wait began must wake it too, hence MWMO_INPUTAVAILABLE.
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &m_hThread, 10000 - elapsed, QS_SENDMESSAGE,
+                                                    MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0) return;
+        if (r != WAIT_OBJECT_0 + 1) break;
     }
     if (WaitForSingleObject(m_hThread, 0) != WAIT_OBJECT_0) TerminateThread(m_hThread, 0xFFFFFFFF);
 }

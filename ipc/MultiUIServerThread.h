@@ -38,6 +38,7 @@ private:
     std::atomic<HWND> m_target{nullptr};
     std::atomic<UINT> m_message{0};
     std::atomic<int> m_runResult{0};
+    bool m_stopped = false;  // touched only by the controlling thread
 };
 
 }  // namespace MultiUICommand

@@ -3,6 +3,8 @@
 #
 #   SWIFTLET_BUILD   build folder whose wine/ holds the prefix (default: <repo>/build)
 #   WINEPREFIX       used as it is when set by the caller
+#   SWIFTLET_SERVER_LINGER  seconds the wineserver stays after the last Wine process
+#                    (default: until wine_shutdown)
 #
 # wine_prepare creates the prefix once (under a lock, since ctest runs tests side by
 # side), starts one persistent wineserver for it and an Xvfb display when none is set.
@@ -70,13 +72,13 @@ wine_prepare() {
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.swiftlet-ready" ]; then
-      "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&- || true
+      "$WINESERVER" -p${SWIFTLET_SERVER_LINGER:-} </dev/null >/dev/null 2>&1 9>&- || true
       _wine_create_prefix 9>&-
     fi
     # One persistent server for the whole run, warmed once; Wine's own services must
     # not inherit our pipes, or whoever reads our output (ctest) waits for them forever.
     if [ ! -f "$state/warm" ]; then
-      "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&- || true
+      "$WINESERVER" -p${SWIFTLET_SERVER_LINGER:-} </dev/null >/dev/null 2>&1 9>&- || true
       "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
       touch "$state/warm"
     fi

@@ -228,3 +228,126 @@ TEST_F(StatusWalk, CopiedStatusKeepsCursorPositionsInItsOwnTrees) {
     EXPECT_EQ(CopyStatusItemInfo::Idle, copy.read.state);
     EXPECT_EQ(0u, copy.read.itemsDone);
 }
+
+namespace {
+
+// Flags of the node with this name and kind in the first tree; for a deletion or a
+// removal, name is that of its parent.
+uint32_t FlagsOf(CopyStatus& status, const wchar_t* name, uint32_t type) {
+    for (auto it = status.items.trees[0].begin(); it != status.items.trees[0].end(); ++it) {
+        if (it->type != type) continue;
+        const bool unnamed = type == CopyItemData::DeleteSource || type == CopyItemData::RemoveSourceFolder;
+        if ((unnamed ? it.node->parent->data.name : it->name) == name) return it->GetFlags();
+    }
+    ADD_FAILURE() << "no node " << CString(name).GetString();
+    return 0;
+}
+
+}  // namespace
+
+// a.txt and b.txt conflict and wait; sub's removal waits for them too.
+class DeferredAnswer : public StatusWalk {
+protected:
+    void SetUp() override {
+        StatusWalk::SetUp();
+        CopyItemTree& tree = status.items.trees[0];
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            if (it->name == L"a.txt" || it->name == L"b.txt")
+                CopyItemsData::SetItemFlags(tree, it, CopyItemData::Deferred | CopyItemData::Skip, 1);
+            if (it->type == CopyItemData::RemoveSourceFolder && it.node->parent->data.name == L"sub")
+                it->SetFlags(CopyItemData::Deferred | CopyItemData::Skip);
+        }
+    }
+    static constexpr uint32_t kWaiting = CopyItemData::Deferred | CopyItemData::Skip;
+};
+
+TEST_F(DeferredAnswer, SkipAllLeavesTheFilesSkippedForGood) {
+    CopyStatusReadOperator read(&status);
+    EXPECT_EQ(1, read.ApplyDeferredAnswer(kAnswerSkip, nullptr));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Skip), FlagsOf(status, L"a.txt", CopyItemData::File));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Skip), FlagsOf(status, L"b.txt", CopyItemData::File));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Skip), FlagsOf(status, L"sub", CopyItemData::RemoveSourceFolder));
+    EXPECT_EQ(0, read.HasDeferredConflicts());
+    // The deletions under the files stay skipped: the sources are kept.
+    for (auto it = status.items.trees[0].begin(); it != status.items.trees[0].end(); ++it) {
+        if (it->type == CopyItemData::DeleteSource && it.node->parent->data.name == L"a.txt") {
+            EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Skip), it->GetFlags());
+        }
+    }
+}
+
+TEST_F(DeferredAnswer, OverwriteAllReleasesEverythingForReplacing) {
+    CopyStatusReadOperator read(&status);
+    EXPECT_EQ(1, read.ApplyDeferredAnswer(kAnswerOverwrite, nullptr));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Overwrite), FlagsOf(status, L"a.txt", CopyItemData::File));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Overwrite), FlagsOf(status, L"b.txt", CopyItemData::File));
+    EXPECT_EQ(0u, FlagsOf(status, L"sub", CopyItemData::RemoveSourceFolder) & kWaiting);
+    EXPECT_EQ(0, read.HasDeferredConflicts());
+    // Untouched items keep their flags.
+    EXPECT_EQ(0u, FlagsOf(status, L"empty.txt", CopyItemData::File));
+}
+
+TEST_F(DeferredAnswer, KeepBothWritesNextToTheExistingFile) {
+    ASSERT_TRUE(TestFiles::WriteBytes(option.destination + L"\\top\\a.txt", "old"));
+    CopyStatusWriteOperator write(&status);
+    EXPECT_EQ(1, write.ApplyDeferredAnswer(kAnswerKeepBoth, nullptr));
+    const uint32_t expected = CopyItemData::KeepBoth | CopyItemData::NoDestination;
+    EXPECT_EQ(expected, FlagsOf(status, L"a.txt", CopyItemData::File));
+    EXPECT_EQ(expected, FlagsOf(status, L"b.txt", CopyItemData::File));
+
+    write.Begin();
+    while (write.IsRunning() && write.Current().name != L"a.txt") write.Advance();
+    ASSERT_TRUE(write.IsRunning());
+    EXPECT_EQ(1, write.MakeUniqueDestinationName());
+    EXPECT_EQ(option.destination + L"\\top\\a (2).txt", write.GetDestinationPath());
+}
+
+TEST_F(DeferredAnswer, SelectionDecidesFileByFile) {
+    SelectionMap selection;
+    CString a = src + L"\\top\\a.txt";
+    a.MakeUpper();  // paths are looked up without regard to case
+    selection[a] = kAnswerKeepBoth;
+    selection[src + L"\\top\\sub\\b.txt"] = 9;  // an unknown choice skips
+    CopyStatusReadOperator read(&status);
+    EXPECT_EQ(1, read.ApplyDeferredAnswer(kAnswerSelection, &selection));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::KeepBoth | CopyItemData::NoDestination),
+              FlagsOf(status, L"a.txt", CopyItemData::File));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Skip), FlagsOf(status, L"b.txt", CopyItemData::File));
+    EXPECT_EQ(0u, FlagsOf(status, L"sub", CopyItemData::RemoveSourceFolder) & kWaiting);
+
+    selection.clear();
+    selection[src + L"\\top\\sub\\b.txt"] = kAnswerOverwrite;
+    for (auto it = status.items.trees[0].begin(); it != status.items.trees[0].end(); ++it)
+        if (it->name == L"b.txt") CopyItemsData::SetItemFlags(status.items.trees[0], it, kWaiting, 1);
+    EXPECT_EQ(1, read.ApplyDeferredAnswer(kAnswerSelection, &selection));
+    EXPECT_EQ(static_cast<uint32_t>(CopyItemData::Overwrite), FlagsOf(status, L"b.txt", CopyItemData::File));
+}
+
+TEST_F(DeferredAnswer, OtherAnswersChangeNothing) {
+    CopyStatusReadOperator read(&status);
+    for (int answer : {0, int(kAnswerRetry), int(kAnswerCancel), int(kAnswerElevate), 42}) {
+        EXPECT_EQ(0, read.ApplyDeferredAnswer(answer, nullptr));
+        EXPECT_EQ(kWaiting, FlagsOf(status, L"a.txt", CopyItemData::File));
+    }
+    EXPECT_EQ(1, read.HasDeferredConflicts());
+}
+
+TEST_F(StatusWalk, DisplayCursorShowsTheCurrentItemOfEachSide) {
+    CopyStatusReadOperator read(&status);
+    CopyStatusWriteOperator write(&status);
+    EXPECT_EQ(CopyStatusItemInfo::Idle, read.GetDisplayCursor().state);
+    read.Begin();
+    write.Begin();
+    read.Advance();
+    const CoreDisplayCursor cursor = read.GetDisplayCursor();
+    EXPECT_EQ(1, cursor.state);
+    EXPECT_EQ(1u, cursor.itemsDone);
+    EXPECT_EQ(src, cursor.folder);
+    EXPECT_EQ(option.destination, cursor.destinationFolder);
+    EXPECT_EQ(read.GetSourcePath(), cursor.sourcePath);
+    EXPECT_EQ(read.GetDestinationPath(), cursor.destinationPath);
+    EXPECT_EQ(write.GetSourcePath(), write.GetDisplayCursor().sourcePath);
+    while (read.IsRunning()) read.Advance();
+    EXPECT_TRUE(read.GetDisplayCursor().sourcePath.IsEmpty());
+    EXPECT_EQ(2, read.GetCursorState());
+}

@@ -203,3 +203,16 @@ TEST(CoreDisplayStatus, OwnedExceptionIsDeletedOnReplacementButNotWhenSetAgain) 
     }
     EXPECT_EQ(3, deletions);  // the owned one once with its record, the local one
 }
+
+TEST(FormatByteSize, ThreeFiguresTruncatedInUnitsOf1024) {
+    const std::pair<unsigned long long, const wchar_t*> cases[] = {
+        {0, L"0バイト"},          {999, L"999バイト"},     {1000, L"0.97KB"},
+        {1023, L"0.99KB"},       {1024, L"1.00KB"},        {10239, L"9.99KB"},
+        {10240, L"10.0KB"},      {102399, L"100.0KB"},     {102400, L"100KB"},
+        {1023999, L"999KB"},     {1024000, L"0.97MB"},     {5000000, L"4.76MB"},
+        {4ull << 30, L"4.00GB"}, {~0ull, L"16.0EB"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CString(c.second), Swiftlet::FormatByteSize(c.first)) << c.first;
+    }
+}

@@ -14,7 +14,7 @@ const uint64_t kAllBits = ~0ULL;
 
 class FakeProbe : public ICopyDestinationProbe {
 public:
-    std::vector<UsbDeviceRecord> devices;
+    USB::CUSBEnumerateExList devices;
     DiskCacheSettingData cache;
     CString fileSystem = L"NTFS";
     bool sizeKnown = true;
@@ -56,10 +56,12 @@ public:
         cache.hotplugInformationValid = valid;
     }
     void AddUsbDrive(wchar_t letter, uint16_t vendorId = 0x0781) {
-        UsbDeviceRecord device;
+        USB::CUSBEnumerateExData device;
         device.vendorId = vendorId;
         device.product = L"Stick";
-        device.driveLetters.push_back(letter);
+        USB::CUSBEnumerateExTreeData volume;
+        volume.driveLetter = letter;
+        device.tree.append_child(device.tree.set_head(USB::CUSBEnumerateExTreeData()), volume);
         devices.push_back(device);
     }
 };
@@ -257,7 +259,7 @@ TEST(CreateCopyOptionCmdLine, SourcesOnTheDestinationsRootWakeTheOtherWorkerOnly
 
 TEST(CreateCopyOptionCmdLine, FirstUsbDeviceHoldingTheDriveLetterIsTaken) {
     FakeProbe probe;
-    probe.devices.push_back(UsbDeviceRecord());  // no volume at all
+    probe.devices.push_back(USB::CUSBEnumerateExData());  // no volume at all
     probe.AddUsbDrive(L'F', 0x1111);
     probe.AddUsbDrive(L'E', 0x2222);
     probe.AddUsbDrive(L'E', 0x3333);
@@ -287,19 +289,61 @@ TEST(CopyPathInfoCreator, BeginForgetsWhatWasKnownAboutTheLastPath) {
     info.path = L"E:\\old";
     info.isUsb = 1;
     info.usb.vendorId = 7;
-    info.usb.driveLetters.push_back(L'E');
+    info.usb.tree.set_head(USB::CUSBEnumerateExTreeData())->driveLetter = L'E';
     CopyPathInfoCreator creator(info);
     creator.Begin(L"F:\\new");
     EXPECT_EQ(CString(L"F:\\new"), info.path);
     EXPECT_EQ(0u, info.isUsb);
     EXPECT_EQ(0, info.usb.vendorId);
-    EXPECT_TRUE(info.usb.driveLetters.empty());
+    EXPECT_TRUE(info.usb.tree.empty());
 }
 
-TEST(UsbDeviceRecord, DriveLettersAreListedOnceEach) {
-    UsbDeviceRecord device;
-    device.driveLetters = {L'E', 0, L'F', L'E'};
-    std::vector<uint16_t> letters = {L'Q'};
-    EXPECT_EQ(2, device.GetDriveLetters(letters));
-    EXPECT_EQ((std::vector<uint16_t>{L'E', L'F'}), letters);
+TEST(CreateCopyOptionCmdLine, SystemsBeforeVistaWriteLargeFilesUncached) {
+    FakeProbe probe;
+    std::vector<CString> sources = {L"C:\\a"};
+    CString destination = L"D:\\dst";
+    int move = 0;
+    CreateCopyOptionCmdLine builder(&sources, &destination, &move, probe);
+    builder.osVersion.osvi.dwMajorVersion = 5;
+    ASSERT_EQ(1, builder.Create());
+    EXPECT_EQ(0x10000u, builder.option.unbufferedWriteMinSize);
+    EXPECT_EQ(0x1000000u, builder.option.writeBlockSize);
+
+    // Removable media come first on every system.
+    probe.SetHotplug(1, 1, 0);
+    CreateCopyOptionCmdLine removable(&sources, &destination, &move, probe);
+    removable.osVersion.osvi.dwMajorVersion = 5;
+    removable.Create();
+    EXPECT_EQ(0u, removable.option.unbufferedWriteMinSize);
+}
+
+TEST(CreateCopyOptionCmdLine, RealDestinationProbeBuildsTheJob) {
+    // This machine has no USB disks and no disk cache service: the drive is probed for
+    // real and the job is built as for a fixed disk.
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    std::vector<CString> sources = {L"Z:\\nowhere\\a.txt"};
+    CString destination = temp;
+    int move = 0;
+    CreateCopyOptionCmdLine builder(&sources, &destination, &move);
+    ASSERT_EQ(1, builder.Create());
+    EXPECT_EQ(0u, builder.DestinationInfo().isUsb);
+    EXPECT_EQ(1u, builder.option.foldersFirst);
+    EXPECT_EQ(kAllBits, builder.option.unbufferedWriteMinSize);
+}
+
+TEST(CreateCopyOptionCmdLine, VeryLongPathsBuildAJobWithoutHarm) {
+    FakeProbe probe;
+    const CString longFolder = L"C:\\" + CString(L'x', 40000) + L"\\";
+    Built built = Build({longFolder, L"C:\\" + CString(L'y', 40000)}, longFolder, 1, probe);
+    ASSERT_EQ(1, built.result);
+    EXPECT_EQ(40003, built.option.destination.GetLength());
+    EXPECT_EQ(2u, built.option.sources.size());
+
+    // The real probe copes too: the volume queries simply fail or answer for C:.
+    std::vector<CString> sources = {L"C:\\" + CString(L'y', 40000)};
+    CString destination = L"C:\\" + CString(L'x', 40000);
+    int move = 0;
+    CreateCopyOptionCmdLine real(&sources, &destination, &move);
+    EXPECT_EQ(1, real.Create());
 }

@@ -111,10 +111,15 @@ TEST(Observable, ObserverDetachingItselfDuringNotifyIsSafe) {
     Observable subject;
     SelfDetacher d;
     d.subject = &subject;
+    std::vector<std::string> log;
+    Recorder after(log, "after");
     subject.Attach(&d);
+    subject.Attach(&after);
     subject.Notify();
     subject.Notify();
     EXPECT_EQ(1, d.calls);
+    // The observer that moved into the detached one's place is still notified.
+    EXPECT_EQ((std::vector<std::string>{"after", "after"}), log);
 }
 
 TEST(TObservable, TypedExceptionDoesNotStopLaterObservers) {

@@ -1,0 +1,164 @@
+#include "control/SwiftletApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <objbase.h>
+
+#include <clocale>
+#include <new>
+
+#include "foundation/DynamicFunction.h"
+#include "ipc/PipeCommand.h"
+
+IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
+
+namespace {
+
+// List view, tree view, bar, tab, up-down, progress, hot-key and animate classes.
+constexpr DWORD kCommonControlClasses = 0xFF;
+
+// Kept mapped for the whole run. The first is an optional outside library; the theme and
+// shell libraries let the run-time bound theme and shell functions find their modules.
+constexpr const wchar_t* kPreloadedLibraries[] = {L"Talvora.dll", L"Psapi.dll", L"UxTheme.dll",
+                                                  L"shell32.dll"};
+
+bool EqualsNoCase(const wchar_t* a, const wchar_t* b) { return CString(a).CompareNoCase(b) == 0; }
+
+}  // namespace
+
+void CSwiftletCommandLineInfo::ParseParam(const wchar_t* param, BOOL flag, BOOL last) {
+    if (!param)
+        param = L"";
+    if (flag) {
+        if (EqualsNoCase(param, L"p")) {
+            m_nRunMode = kRunModeElevated;
+            m_bExpectPipeName = 1;
+        } else if (EqualsNoCase(param, L"fcp")) {
+            m_nRunMode = kRunModeShellHandOver;
+            m_bExpectPipeName = 1;
+        } else if (EqualsNoCase(param, L"m")) {
+            m_bMove = 1;
+        }
+    } else if (m_bExpectPipeName == 1) {
+        m_strPipeName = param;
+        m_bExpectPipeName = 0;
+    } else if (last) {
+        m_strDestination = param;
+    } else {
+        m_sources.push_back(CString(param));
+    }
+}
+
+bool IsLocalPipeName(const CString& name) {
+    static const wchar_t kPrefix[] = L"\\\\.\\pipe\\";
+    const int prefixLength = static_cast<int>(wcslen(kPrefix));
+    if (name.GetLength() <= prefixLength || name.Left(prefixLength).CompareNoCase(kPrefix) != 0)
+        return false;
+    // "..", "/" or "\" would let the system resolve the name to a file or a device.
+    const CString rest = name.Mid(prefixLength);
+    return rest.FindOneOf(L"\\/") < 0 && rest != L"." && rest != L"..";
+}
+
+CSwiftletApp::CSwiftletApp() : CWinApp(L"Swiftlet") {}
+
+CSwiftletApp::~CSwiftletApp() { m_libraries.FreeAll(); }
+
+Swiftlet::ISwiftletCore* CSwiftletApp::CreateCore() { return new (std::nothrow) Swiftlet::SwiftletCore(); }
+
+void CSwiftletApp::SetUpProcess() {
+    _wsetlocale(LC_ALL, L"");
+    CoInitialize(nullptr);
+
+    // Libraries are loaded by bare name: never from the current folder, which may be any
+    // folder the user copies from or to.
+    SetDllDirectoryW(L"");
+    for (const wchar_t* name : kPreloadedLibraries)
+        m_libraries.Load(name);  // a library that is missing is simply not there
+    DLL::GetSHCreateItemFromParsingName();
+
+    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, with its thread
+    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
+        m_gdiplusToken = 0;
+    DLL::GetStreamFunctions();
+
+    // No sleep while any Swiftlet process runs.
+    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+}
+
+void CSwiftletApp::CleanUpProcess() {
+    delete Swiftlet::GetSwiftletCore();
+    Swiftlet::SetSwiftletCore(nullptr);
+    SetThreadExecutionState(ES_CONTINUOUS);
+    if (m_gdiplusToken) {
+        Gdiplus::GdiplusShutdown(m_gdiplusToken);
+        m_gdiplusToken = 0;
+    }
+    m_libraries.Free(L"shell32.dll");
+    m_libraries.FreeAll();
+    CoUninitialize();
+}
+
+BOOL CSwiftletApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
+    InitCommonControlsEx(&controls);
+    CWinApp::InitInstance();
+    AfxEnableControlContainer();
+
+    SetUpProcess();
+    Swiftlet::SetSwiftletCore(CreateCore());
+    if (Swiftlet::GetSwiftletCore()) {
+        try {
+            CSwiftletCommandLineInfo info;
+            ParseCommandLine(info);
+            Dispatch(info);
+        } catch (...) {
+            // Nothing is shown from here: a failure ends the mode's work quietly.
+        }
+    }
+    // Also without a core: COM, GDI+ and the libraries are given back all the same.
+    CleanUpProcess();
+    return FALSE;
+}
+
+void CSwiftletApp::Dispatch(CSwiftletCommandLineInfo& info) {
+    switch (info.m_nRunMode) {
+    case kRunModeNormal:
+        ExecuteJob(info.m_sources, info.m_strDestination, &info.m_bMove);
+        break;
+    case kRunModeShellHandOver:
+        if (IsLocalPipeName(info.m_strPipeName))
+            RunShellHandOver(info.m_strPipeName);
+        break;
+    case kRunModeElevated:
+        if (IsLocalPipeName(info.m_strPipeName))
+            RunElevated(info.m_strPipeName);
+        break;
+    default:
+        break;
+    }
+}
+
+void CSwiftletApp::ExecuteJob(const std::vector<CString>& sources, const CString& destination, int* flag) {
+    Swiftlet::ISwiftletCore* core = Swiftlet::GetSwiftletCore();
+    if (core && !sources.empty() && !destination.IsEmpty())
+        core->Execute(sources, destination, flag);
+}
+
+void CSwiftletApp::RunShellHandOver(const CString& pipeName) {
+    // The extension created its pipe before it started us: one attempt, no retries.
+    PipeCommandClient client(pipeName, kPipeChunkSize);
+    if (!client.Open() || !client.IsPeerCompatible())
+        return;
+    // The dropped files, the drop folder and the operation are read here by the shell
+    // channel's client; until it speaks them there is no job to continue with.
+    client.Close();
+}
+
+void CSwiftletApp::RunElevated(const CString& pipeName) {
+    PipeCommandClient client(pipeName, kPipeChunkSize);
+    if (!client.Open() || !client.IsPeerCompatible())
+        return;
+    // The job description and its run follow the elevation channel's client.
+    client.Close();
+}

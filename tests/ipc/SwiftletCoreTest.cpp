@@ -1,0 +1,175 @@
+#include "control/SwiftletCore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/support/PipeTestSupport.h"
+#include "tests/support/TestFiles.h"
+
+using namespace PipeTest;
+using Swiftlet::SwiftletCore;
+
+namespace {
+
+// What the process would have run itself.
+struct LocalRuns {
+    struct Job {
+        std::vector<CString> sources;
+        CString destination;
+        int flag;
+    };
+    std::vector<Job> jobs;
+
+    SwiftletCore::LocalRunner Runner() {
+        return [this](const std::vector<CString>& s, const CString& d, int* f) {
+            jobs.push_back({s, d, f ? *f : -1});
+            return 1;
+        };
+    }
+};
+
+// A UI instance in a process of its own (HandOverHost.exe) that takes jobs for
+// destinations under its accept prefix.
+class HostProcess {
+public:
+    HostProcess(const CString& pipe, const CString& log, const CString& acceptPrefix) : m_log(log) {
+        m_quitName.Format(L"SwiftletTestHostQuit-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+        m_quit = CreateEventW(nullptr, TRUE, FALSE, m_quitName);
+        m_process = std::make_unique<ChildProcess>(
+            L"HandOverHost.exe", Quote(pipe) + L" " + Quote(log) + L" " + Quote(acceptPrefix) + L" " + m_quitName);
+    }
+    ~HostProcess() {
+        Quit();
+        CloseHandle(m_quit);
+    }
+    bool Ready(const CString& pipe) { return m_process->Started() && WaitForPipe(pipe); }
+    // Stops the host and returns its log.
+    CString Quit() {
+        SetEvent(m_quit);
+        m_exitCode = m_process->Wait(30000);
+        return ReadUtf8File(m_log);
+    }
+    int ExitCode() const { return m_exitCode; }
+
+private:
+    CString m_log;
+    CString m_quitName;
+    HANDLE m_quit = nullptr;
+    std::unique_ptr<ChildProcess> m_process;
+    int m_exitCode = -1;
+};
+
+}  // namespace
+
+TEST(SwiftletCore, WithNoInstanceRunningTheJobRunsHereAtOnce) {
+    LocalRuns local;
+    SwiftletCore core(UniquePipeName(L"core-none"), local.Runner());
+    int move = 1;
+    EXPECT_EQ(1, core.Execute({L"Z:\\a", L"Z:\\b"}, L"Z:\\c", &move));
+    ASSERT_EQ(1u, local.jobs.size());
+    EXPECT_EQ((std::vector<CString>{L"Z:\\a", L"Z:\\b"}), local.jobs[0].sources);
+    EXPECT_EQ(CString(L"Z:\\c"), local.jobs[0].destination);
+    EXPECT_EQ(1, local.jobs[0].flag);
+}
+
+TEST(SwiftletCore, RunningInstanceInAnotherProcessTakesTheJob) {
+    TestFiles::TempDir dir(L"core-host");
+    const CString pipe = UniquePipeName(L"core-host");
+    const CString destination = dir / L"\x30b3\x30d4\x30fc\x5148";
+    HostProcess host(pipe, dir / L"host.log", dir.Path());
+    ASSERT_TRUE(host.Ready(pipe));
+
+    LocalRuns local;
+    SwiftletCore core(pipe, local.Runner());
+    int move = 1;
+    EXPECT_EQ(1, core.Execute({L"Z:\\a", L"Z:\\\x65e5\x672c"}, destination, &move));
+    int copy = 0;
+    EXPECT_EQ(1, core.Execute({L"Z:\\x"}, destination, &copy));
+    EXPECT_TRUE(local.jobs.empty());
+
+    // A job the instance refuses comes back and runs here, unchanged.
+    EXPECT_EQ(1, core.Execute({L"Z:\\y"}, L"Z:\\elsewhere", &copy));
+    ASSERT_EQ(1u, local.jobs.size());
+    EXPECT_EQ(CString(L"Z:\\elsewhere"), local.jobs[0].destination);
+
+    const CString log = host.Quit();
+    EXPECT_EQ(0, host.ExitCode());
+    EXPECT_EQ(L"job 1 1 " + destination + L" <- Z:\\a|Z:\\\x65e5\x672c\n" +
+                  L"job 0 1 " + destination + L" <- Z:\\x\n" +
+                  L"job 0 0 Z:\\elsewhere <- Z:\\y\n" +
+                  L"stopped 0 0\n",
+              log);
+}
+
+TEST(SwiftletCore, IncompatibleInstanceNeverSeesTheJob) {
+    const CString pipe = UniquePipeName(L"core-version");
+    ScriptedServer server(pipe, {Words({0, 1, 0, 0, 2}), Words({0, 1})});
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(pipe));
+    LocalRuns local;
+    SwiftletCore core(pipe, local.Runner());
+    int copy = 0;
+    EXPECT_EQ(1, core.Execute({L"Z:\\a"}, L"Z:\\c", &copy));
+    EXPECT_EQ(1u, local.jobs.size());
+    const std::vector<Bytes> requests = server.Requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ(Words({1}), requests[0]);
+}
+
+TEST(SwiftletCore, InstanceThatBreaksOffAfterTheVersionLeavesTheJobHere) {
+    const CString pipe = UniquePipeName(L"core-broken");
+    // Answers the version, then the connection ends on the copy request.
+    class BreakingServer : public PipeCommandServer {
+    public:
+        using PipeCommandServer::PipeCommandServer;
+        void OnCommand(const std::vector<BYTE>& message) override {
+            if (message.size() == 4) {
+                WriteVersionReply();
+                return;
+            }
+            throw 1;
+        }
+    } server(pipe, kPipeChunkSize);
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(pipe));
+    LocalRuns local;
+    SwiftletCore core(pipe, local.Runner());
+    int copy = 0;
+    EXPECT_EQ(1, core.Execute({L"Z:\\a"}, L"Z:\\c", &copy));
+    EXPECT_EQ(1u, local.jobs.size());
+}
+
+TEST(SwiftletCore, BusyInstanceIsWaitedForUpToFiveSeconds) {
+    TestFiles::TempDir dir(L"core-busy");
+    const CString pipe = UniquePipeName(L"core-busy");
+    HostProcess host(pipe, dir / L"host.log", dir.Path());
+    ASSERT_TRUE(host.Ready(pipe));
+    LocalRuns local;
+    SwiftletCore core(pipe, local.Runner());
+    int copy = 0;
+    {
+        // Freed after a moment: the job still gets there.
+        RawClient holder(pipe);
+        ASSERT_TRUE(holder.Open());
+        std::thread release([&] {
+            Sleep(500);
+            holder.Close();
+        });
+        EXPECT_EQ(1, core.Execute({L"Z:\\a"}, dir / L"d", &copy));
+        release.join();
+        EXPECT_TRUE(local.jobs.empty());
+    }
+    {
+        // Busy throughout: after five seconds this process runs the job itself.
+        RawClient holder(pipe);
+        ASSERT_TRUE(holder.Connect(5000));
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(1, core.Execute({L"Z:\\b"}, dir / L"d", &copy));
+        EXPECT_GE(GetTickCount() - start, SwiftletCore::kBusyPipeTimeoutMs - 50);
+        ASSERT_EQ(1u, local.jobs.size());
+        EXPECT_EQ(CString(L"Z:\\b"), local.jobs[0].sources[0]);
+    }
+    const CString log = host.Quit();
+    EXPECT_EQ(L"job 0 1 " + (dir / L"d") + L" <- Z:\\a\nstopped 0 0\n", log);
+}

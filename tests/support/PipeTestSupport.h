@@ -1,0 +1,103 @@
+#pragma once
+// Real pipes, servers on threads of their own and child processes for the channel tests.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/CString.h"
+#include "ipc/DataConverter.h"
+#include "ipc/PipeCommand.h"
+
+namespace PipeTest {
+
+using Bytes = std::vector<BYTE>;
+
+// A pipe name no other test uses, in this process or another.
+CString UniquePipeName(const wchar_t* tag);
+// Waits until the pipe exists with an instance free to connect; false after timeoutMs.
+bool WaitForPipe(const CString& name, DWORD timeoutMs = 20000);
+
+// Builds a message from int32 words.
+Bytes Words(std::initializer_list<int32_t> words);
+Bytes ToBytes(const CDataConverter& message);
+// The 20-byte answer to the version query.
+Bytes VersionReply();
+
+// A raw client: sends bytes, returns the reply exactly as it arrived.
+class RawClient : public PipeCommandClient {
+public:
+    explicit RawClient(const CString& name) : PipeCommandClient(name, kPipeChunkSize) {}
+    // Empty when the exchange failed.
+    Bytes Send(const Bytes& request);
+};
+
+// Runs server.Run() on a thread of its own; the destructor stops the server and joins.
+class ServerRunner {
+public:
+    explicit ServerRunner(PipeCommandServer& server);
+    ~ServerRunner();
+    ServerRunner(const ServerRunner&) = delete;
+    ServerRunner& operator=(const ServerRunner&) = delete;
+
+    // Stops the server and returns what Run returned.
+    int Stop();
+    // Waits for Run to end by itself.
+    int Join();
+
+private:
+    PipeCommandServer& m_server;
+    std::thread m_thread;
+    int m_result = 0;
+    bool m_joined = false;
+};
+
+// A server that records every request and answers with the next scripted reply (the
+// last one again when the script runs out; a 4-byte status 9 when there is none).
+class ScriptedServer : public PipeCommandServer {
+public:
+    explicit ScriptedServer(const CString& name, std::vector<Bytes> replies = {});
+    void OnCommand(const std::vector<BYTE>& message) override;
+
+    std::vector<Bytes> Requests();
+
+private:
+    std::mutex m_lock;
+    std::vector<Bytes> m_replies;
+    size_t m_next = 0;
+    std::vector<Bytes> m_requests;
+};
+
+// A child process started from the test's own folder; terminated by the destructor if
+// it is still running.
+class ChildProcess {
+public:
+    // program: file name beside the test executable; arguments: the rest of the line.
+    ChildProcess(const wchar_t* program, const CString& arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return m_process != nullptr; }
+    bool Running() const;
+    // Exit code, or -1 when the process did not end within timeoutMs.
+    int Wait(DWORD timeoutMs = 60000);
+
+private:
+    HANDLE m_process = nullptr;
+};
+
+// Quotes one command-line argument for CommandLineToArgvW-style parsing.
+CString Quote(const CString& argument);
+
+// Bytes of private memory the process has committed at most so far.
+uint64_t PeakCommittedBytes();
+
+// Reads a UTF-8 file as UTF-16 text; empty when it cannot be read.
+CString ReadUtf8File(const CString& path);
+
+}  // namespace PipeTest
