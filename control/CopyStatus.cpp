@@ -127,6 +127,18 @@ void CopyStatusSetOptionOperator::Set(const CopyOption* option) {
     status->foldersFirst = option && option->foldersFirst == 1 ? 1 : 0;
 }
 
+void CopyStatusElevateOperator::Prepare() {
+    for (CopyItemTree& tree : status->items.trees) {
+        for (auto it = tree.begin(); it != tree.end(); ++it)
+            if (!it->HasFlags(CopyItemData::Written)) it->ClearFlags(CopyItemData::Opened | CopyItemData::Passed);
+    }
+    {
+        ExclusiveLock hold(status->write.lock);
+        status->write.state = CopyStatusItemInfo::Running;
+    }
+    status->read = status->write;
+}
+
 // ---- the walk ----
 
 bool CopyStatusRWBaseOperator::PassMatches(int pass, uint32_t type) {

@@ -81,6 +81,14 @@ public:
     void Set(const CopyOption* option);
 };
 
+// Readies the status for the elevated process that continues the job: everything not
+// yet written is read again there, and both walks start where the writer stood.
+class CopyStatusElevateOperator : public CopyStatusOperator {
+public:
+    using CopyStatusOperator::CopyStatusOperator;
+    void Prepare();
+};
+
 // The walk of one side. The reader and the writer differ only in the flag they own and
 // in the kinds of item they pass over.
 class CopyStatusRWBaseOperator : public CopyStatusOperator, public ICoreProgressCursor {

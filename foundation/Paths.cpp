@@ -120,6 +120,9 @@ CString GetParentFolder(CString path) {
     if (folder.IsEmpty() && name.IsEmpty() && extension.IsEmpty()) return CString();
     CString parent = StripTrailingBackslash(drive + folder);
     if (parent.GetLength() == 2 && parent[1] == L':') parent += L'\\';
+    // A root written with a slash ("C:/", "/") is its own folder part: it has no parent,
+    // and every walk up a path must end.
+    if (parent == path) return CString();
     return parent;
 }
 

@@ -80,7 +80,8 @@ int SupportsNamedStreams(CString path) {
 }
 
 DWORD GetSectorSize(CString path) {
-    CString folder = path;
+    // The walk up works on the plain form: the long-path prefix has no parent folders.
+    CString folder = path.Left(4) == L"\\\\?\\" && path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") != 0 ? path.Mid(4) : path;
     while (!folder.IsEmpty() && !IsExistingFolder(folder)) folder = GetParentFolder(folder);
     if (folder.IsEmpty()) return 0;
     if (folder[folder.GetLength() - 1] != L'\\') folder += L'\\';

@@ -9,6 +9,11 @@
 namespace Swiftlet {
 namespace MultiUICommand {
 
+// What the UI instance's window receives for each job: WPARAM is the
+// ServerCopyFileCommandParam, valid until the handler returns; the handler sets its
+// result to 1 when it takes the job.
+inline constexpr UINT kJobArrivedMessage = WM_APP + 2;
+
 class ServerThread : public CWinThread, public DesignPatterns::TObserver<ServerCopyFileCommandParam> {
     DECLARE_DYNCREATE(ServerThread)
 public:

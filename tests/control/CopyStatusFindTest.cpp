@@ -234,3 +234,22 @@ TEST_F(FindStep, PauseFromAnotherThreadIsNoticedAtTheNextItem) {
     CloseHandle(paused);
     EXPECT_EQ((std::vector<int>{kEventFindBegin, kEventFindPaused, kEventFindResumed, kEventFindEnd}), log.codes);
 }
+
+TEST_F(FindStep, ItemsOfTheRecycleBinTakeTheShellsName) {
+    // An item lying in the recycle-bin folder of the system drive, as deleted files do.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const CString bin = GetRecycleBinFolder(system[0]);
+    ASSERT_FALSE(bin.IsEmpty());
+    CString folder;
+    folder.Format(L"%s\\S-1-5-21-test-%u-%u", bin.GetString(), GetCurrentProcessId(), GetTickCount());
+    ASSERT_TRUE(TestFiles::WriteBytes(folder + L"\\$RQ1W2E3.txt", "deleted"));
+
+    CopyStatusFindOperator find(&status, nullptr, nullptr, nullptr);
+    find.Find({folder + L"\\$RQ1W2E3.txt"}, dir / L"dst", 0);
+    const CString name = SourceItem(status.items.trees[0]).destName;
+    TestFiles::DeleteTree(folder);
+    // Whatever name the shell knows for it, cleaned for use as a file name.
+    EXPECT_FALSE(name.IsEmpty());
+    EXPECT_EQ(-1, name.FindOneOf(L"\\/:*?"));
+}

@@ -351,3 +351,42 @@ TEST_F(StatusWalk, DisplayCursorShowsTheCurrentItemOfEachSide) {
     EXPECT_TRUE(read.GetDisplayCursor().sourcePath.IsEmpty());
     EXPECT_EQ(2, read.GetCursorState());
 }
+
+TEST_F(StatusWalk, ElevationRereadsWhatWasNotWrittenFromTheWritersPlace) {
+    CopyStatusReadOperator read(&status);
+    CopyStatusWriteOperator write(&status);
+    read.Begin();
+    while (read.IsRunning()) {
+        read.Current().SetFlags(CopyItemData::Opened);
+        read.Advance();
+    }
+    write.Begin();
+    for (int i = 0; i < 3; ++i) write.Advance();
+    const CString writerAt = write.GetSourcePath();
+    const uint64_t writtenItems = status.write.itemsDone;
+    write.SetFailed();  // the writer stopped for the hand-over
+
+    CopyStatusElevateOperator(&status).Prepare();
+    EXPECT_EQ(CopyStatusItemInfo::Running, status.write.state);
+    EXPECT_EQ(CopyStatusItemInfo::Running, status.read.state);
+    EXPECT_EQ(writerAt, read.GetSourcePath());
+    EXPECT_EQ(writtenItems, status.read.itemsDone);
+    for (const CopyItemTree& tree : status.items.trees) {
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            if (it->HasFlags(CopyItemData::Written)) {
+                EXPECT_TRUE(it->HasFlags(CopyItemData::Passed));  // what is written stays done
+            } else {
+                EXPECT_FALSE(it->HasFlags(CopyItemData::Opened | CopyItemData::Passed));
+            }
+        }
+    }
+    // The reader goes on from there and reads the rest.
+    read.Skip();
+    size_t left = 0;
+    while (read.IsRunning()) {
+        ++left;
+        read.Advance();
+    }
+    EXPECT_GT(left, 0u);
+    EXPECT_EQ(7u, status.read.itemsDone);
+}

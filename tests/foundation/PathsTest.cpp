@@ -70,7 +70,7 @@ TEST(Paths, ParentFoldersWalkUpToTheEmptyString) {
     EXPECT_EQ(CString(L"\\\\server\\share"), GetParentFolder(L"\\\\server\\share\\dir"));
 
     // Every walk ends, whatever it starts from.
-    for (const wchar_t* start : {L"C:\\a\\b\\c", L"\\\\server\\share\\dir\\x", L"rel\\x", L"\\x\\y"}) {
+    for (const wchar_t* start : {L"C:\\a\\b\\c", L"\\\\server\\share\\dir\\x", L"rel\\x", L"\\x\\y", L"C:/a/b", L"/x", L"C:x"}) {
         CString p = start;
         int steps = 0;
         while (!p.IsEmpty() && steps < 20) {
@@ -131,6 +131,7 @@ TEST(Paths, SectorSizeOfExistingAndMissingPaths) {
     EXPECT_GE(sector, 512u);
     // A path that does not exist yet takes its nearest existing folder's volume.
     EXPECT_EQ(sector, GetSectorSize(dir / L"not\\yet\\there"));
+    EXPECT_EQ(sector, GetSectorSize(ToLongPath(dir / L"not\\yet")));
 
     const wchar_t missing = UnusedDriveLetter();
     ASSERT_NE(0, missing);

@@ -12,7 +12,7 @@ using namespace Swiftlet::MultiUICommand;
 
 namespace {
 
-constexpr UINT kJobMessage = WM_APP + 2;
+constexpr UINT kJobMessage = Swiftlet::MultiUICommand::kJobArrivedMessage;
 
 // A window on the test's thread that takes every job sent to it, as the UI instance's
 // dialog does.

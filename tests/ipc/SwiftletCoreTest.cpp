@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "ipc/PipeNames.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 
@@ -172,4 +173,78 @@ TEST(SwiftletCore, BusyInstanceIsWaitedForUpToFiveSeconds) {
     }
     const CString log = host.Quit();
     EXPECT_EQ(L"job 0 1 " + (dir / L"d") + L" <- Z:\\a\nstopped 0 0\n", log);
+}
+
+// ---- Two Swiftlet.exe processes on the real job hand-over pipe ------------------------
+// The pipe's name is fixed, so the tests that use it hold one machine-wide mutex.
+
+namespace {
+
+class HandOverPipeLock {
+public:
+    HandOverPipeLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"SwiftletHandOverPipeTests")) {
+        const DWORD r = WaitForSingleObject(m_mutex, 240000);
+        m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+    ~HandOverPipeLock() {
+        if (m_held) ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+    bool Held() const { return m_held; }
+
+private:
+    HANDLE m_mutex;
+    bool m_held = false;
+};
+
+// Starts Swiftlet.exe with arguments and waits for it; false when it did not end.
+bool RunSwiftlet(const CString& arguments) {
+    ChildProcess swiftlet(L"Swiftlet.exe", arguments);
+    return swiftlet.Started() && swiftlet.Wait(60000) != -1;
+}
+
+}  // namespace
+
+TEST(HandOverBetweenProcesses, LaterStartHandsItsJobToTheRunningInstanceAndExits) {
+    HandOverPipeLock lock;
+    ASSERT_TRUE(lock.Held());
+    TestFiles::TempDir dir(L"two-processes");
+    const CString pipe = Swiftlet::PipeNames::JobHandOverPipeName();
+    HostProcess host(pipe, dir / L"host.log", dir.Path());
+    ASSERT_TRUE(host.Ready(pipe));
+    const CString destination = dir / L"\x30b3\x30d4\x30fc\x5148";
+    EXPECT_TRUE(RunSwiftlet(Quote(dir / L"a") + L" " + Quote(dir / L"b") + L" " + Quote(destination)));
+    EXPECT_TRUE(RunSwiftlet(L"/M " + Quote(dir / L"c") + L" " + Quote(destination)));
+    EXPECT_EQ(L"job 0 1 " + destination + L" <- " + (dir / L"a") + L"|" + (dir / L"b") + L"\n" +
+                  L"job 1 1 " + destination + L" <- " + (dir / L"c") + L"\n" + L"stopped 0 0\n",
+              host.Quit());
+}
+
+TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrIncompatible) {
+    HandOverPipeLock lock;
+    ASSERT_TRUE(lock.Held());
+    TestFiles::TempDir dir(L"two-processes-own");
+    const CString pipe = Swiftlet::PipeNames::JobHandOverPipeName();
+    const CString job = Quote(dir / L"a") + L" " + Quote(dir / L"dest");
+    {
+        // The only pipe instance stays taken for longer than the later start waits.
+        ScriptedServer server(pipe, {VersionReply(), Words({0, 1})});
+        ServerRunner run(server);
+        ASSERT_TRUE(WaitForPipe(pipe));
+        RawClient holder(pipe);
+        ASSERT_TRUE(holder.Open());
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(RunSwiftlet(job));
+        EXPECT_GE(GetTickCount() - start, SwiftletCore::kBusyPipeTimeoutMs - 50);
+        EXPECT_TRUE(server.Requests().empty());
+    }
+    {
+        ScriptedServer server(pipe, {Words({0, 1, 0, 0, 2}), Words({0, 1})});
+        ServerRunner run(server);
+        ASSERT_TRUE(WaitForPipe(pipe));
+        EXPECT_TRUE(RunSwiftlet(job));
+        const std::vector<Bytes> requests = server.Requests();
+        ASSERT_EQ(1u, requests.size()) << "the job itself is never offered";
+        EXPECT_EQ(Words({1}), requests[0]);
+    }
 }

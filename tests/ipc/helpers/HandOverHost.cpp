@@ -17,7 +17,7 @@ using Swiftlet::MultiUICommand::ServerThread;
 
 namespace {
 
-constexpr UINT kJobMessage = WM_APP + 2;
+constexpr UINT kJobMessage = Swiftlet::MultiUICommand::kJobArrivedMessage;
 
 std::wstring g_log;
 std::wstring g_acceptPrefix;
