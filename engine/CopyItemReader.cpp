@@ -171,6 +171,9 @@ void CopyItemReader::AllocateBlock(Block* out, int* noBuffer) {
     uint64_t n = m_offset < m_fileSize ? m_fileSize - m_offset : 0;
     if (n > m_blockSize)
         n = m_blockSize;
+    // A request larger than the whole pool could never be met.
+    if (n > m_manager->GetSize())
+        n = m_manager->GetSize();
     const uint32_t alignment = m_manager->GetAlignment();
     if (n != 0 && alignment != 0)
         n = (n + alignment - 1) / alignment * alignment;

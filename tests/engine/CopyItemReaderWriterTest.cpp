@@ -341,3 +341,14 @@ TEST(CopyItemWriter, AttributesAndLastWriteTimeArriveOnEveryFinishingPath) {
     }
     SetFileAttributesW(source, FILE_ATTRIBUTE_NORMAL);
 }
+
+TEST(CopyItemPipe, BlockSizeBeyondThePoolIsCutToThePool) {
+    TestFiles::TempDir dir(L"pipe");
+    CString source = dir / L"s", destination = dir / L"d";
+    ASSERT_TRUE(TestFiles::WritePattern(source, 200000, 11));
+    Pipe pipe(512, DefaultOption(), 64 * 1024);
+    pipe.Copy(source, destination);
+    ExpectSameContent(source, destination);
+    for (uint32_t length : pipe.queuedLengths)
+        EXPECT_LE(length, 64u * 1024);
+}

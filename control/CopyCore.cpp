@@ -1,0 +1,105 @@
+#include "control/CopyCore.h"
+
+#include <memory>
+
+#include "control/CoreEvent.h"
+#include "engine/CopyException.h"
+#include "foundation/Paths.h"
+
+namespace Swiftlet {
+
+namespace {
+
+bool IsDriveRoot(const CString& path) {
+    return path.GetLength() == 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+CString WithoutTrailingBackslash(const CString& path) {
+    return IsDriveRoot(path) ? path : StripTrailingBackslash(path);
+}
+
+// The destination is the folder itself or lies inside it.
+bool LiesInFolder(const CString& destination, const CString& folder) {
+    if (destination.CompareNoCase(folder) == 0)
+        return true;
+    CString prefix = folder;
+    if (prefix.IsEmpty() || prefix[prefix.GetLength() - 1] != L'\\')
+        prefix += L'\\';
+    return destination.GetLength() >= prefix.GetLength() &&
+           destination.Left(prefix.GetLength()).CompareNoCase(prefix) == 0;
+}
+
+}  // namespace
+
+int CopyCore::Start() {
+    if (thread.load())
+        return 0;
+    // Suspended until thread is set: Run clears it when the job ends, which may be at
+    // once.
+    CWinThread* started = AfxBeginThread(&ThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (!started)
+        return 0;
+    thread = started;
+    started->ResumeThread();
+    return 1;
+}
+
+UINT __cdecl CopyCore::ThreadProc(LPVOID self) {
+    static_cast<CopyCore*>(self)->Run();
+    return 0;
+}
+
+void CopyCore::Run() {
+    try {
+        std::unique_ptr<CoreEvent> events(new CoreEvent);
+        if (handler)
+            events->Attach(handler);
+        events->OnCoreStart();
+        if (CheckPaths(option, *events) == 1 && option.algorithm == 2) {
+            std::unique_ptr<CopyAlgorithmMultiThread> algorithm(new CopyAlgorithmMultiThread(option, events.get()));
+            algorithm->SetElevatePeer(elevatePeer);
+            algorithm->Run();
+        }
+        thread = nullptr;
+        events->OnCoreEnd();
+    } catch (...) {
+        // Nothing may unwind out of the job's thread.
+        thread = nullptr;
+    }
+}
+
+int CopyCore::CheckPaths(CopyOption& job, CoreEvent& events) {
+    std::vector<CString> sources;
+    for (const CString& source : job.sources)
+        sources.push_back(WithoutTrailingBackslash(source));
+    const CString destination = WithoutTrailingBackslash(job.destination);
+
+    if (job.move == 1) {
+        // Moving an item into the folder it already lies in does nothing.
+        std::vector<CString> kept;
+        for (const CString& source : sources) {
+            if (GetParentFolder(source).CompareNoCase(destination) != 0)
+                kept.push_back(source);
+        }
+        sources = kept;
+        if (sources.empty()) {
+            CopyException e(kCopyNothingToDo);
+            events.OnError(&e);
+            return 0;
+        }
+    }
+    for (const CString& source : sources) {
+        DWORD attributes = GetFileAttributesW(ToLongPath(source));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            LiesInFolder(destination, source)) {
+            CopyException e(kCopyDestinationInSource);
+            events.OnError(&e);
+            return 0;
+        }
+    }
+    job.sources = sources;
+    job.destination = destination;
+    return 1;
+}
+
+}  // namespace Swiftlet

@@ -1,0 +1,338 @@
+#include "engine/CopyAlgorithm.h"
+
+#include <shlwapi.h>
+
+#include "control/CopyStatusFind.h"
+#include "engine/CopyException.h"
+#include "foundation/Paths.h"
+
+namespace Swiftlet {
+
+namespace {
+
+HANDLE MakeEvent(BOOL manualReset, BOOL signalled) {
+    HANDLE event = CreateEventW(nullptr, manualReset, signalled, nullptr);
+    if (!event)
+        throw CopyException(kCopyPrepareFailed);
+    return event;
+}
+
+void CloseEvent(HANDLE& event) {
+    if (event) {
+        CloseHandle(event);
+        event = nullptr;
+    }
+}
+
+}  // namespace
+
+CopyAlgorithmMultiThread::CopyAlgorithmMultiThread(const CopyOption& option, CoreEvent* events)
+    : option(option), events(events), readWalk(&status), writeWalk(&status), pauseLock(1, 1) {}
+
+CopyAlgorithmMultiThread::~CopyAlgorithmMultiThread() {
+    Cleanup();
+    CloseEvent(cancelEvent);
+    CloseEvent(runEvent);
+}
+
+void CopyAlgorithmMultiThread::SetElevatePeer(ICopyElevatePeer* peer) {
+    elevatePeer = peer;
+}
+
+uint64_t CopyAlgorithmMultiThread::TotalMs() const {
+    return static_cast<uint64_t>(totalWatch.ElapsedMicroseconds() / 1000);
+}
+
+uint64_t CopyAlgorithmMultiThread::CopyMs() const {
+    return static_cast<uint64_t>(copyWatch.ElapsedMicroseconds() / 1000);
+}
+
+void CopyAlgorithmMultiThread::Report(const Exception* e) {
+    failed = 1;
+    if (events)
+        events->OnError(const_cast<Exception*>(e));
+}
+
+int CopyAlgorithmMultiThread::Run() {
+    uint64_t copyMs = 0;
+    try {
+        totalWatch.Start();
+        if (events)
+            events->OnAlgorithmStart();
+        Prepare();
+        bool done = false;
+        if (elevatePeer) {
+            if (!elevatePeer->GetStatus(status))
+                throw CopyException(kCopyElevatedNoStatus);
+            status.option = &option;
+            if (events)
+                events->OnCopyBegin(&status, cancelEvent, runEvent);
+        } else if (MoveByRenaming() == 1) {
+            done = true;
+        } else {
+            Find();
+            if (events)
+                events->OnCopyBegin(&status, cancelEvent, runEvent);
+            CheckFreeSpace();
+        }
+        if (!done) {
+            CreatePool();
+            copyWatch.Start();
+            RunThreads();
+            copyMs = CopyMs();
+            // A worker that stopped for administrator rights leaves the rest of the job
+            // to the elevated process; until that hand-over exists the job simply ends.
+        }
+    } catch (const Exception& e) {
+        Report(&e);
+    } catch (...) {
+        Report(nullptr);
+    }
+    try {
+        if (copyWatch.start != 0)
+            copyMs = CopyMs();
+        uint64_t totalMs = TotalMs();
+        Cleanup();
+        totalWatch.Stop();
+        if (copyWatch.start != 0)
+            copyWatch.Stop();
+        if (events)
+            events->OnAlgorithmEnd(totalMs, copyMs);
+    } catch (...) {
+        failed = 1;
+    }
+    // The user interface holds these two until the finished event: closed only now, so
+    // that a late click never signals a handle that was closed (or reused) under it.
+    CloseEvent(cancelEvent);
+    CloseEvent(runEvent);
+    return failed ? 0 : 1;
+}
+
+void CopyAlgorithmMultiThread::Prepare() {
+    status.ResetCounters();
+    CopyStatusSetOptionOperator(&status).Set(&option);
+    manager = new CopyBufferManagerSemaphoreLock;
+    reader = new CopyItemReader;
+    writer = new CopyItemWriter;
+    cancelEvent = MakeEvent(FALSE, FALSE);
+    // Manual reset: a worker that checks it never takes the signal away, so a pause the
+    // user asks for while a worker looks at the event cannot be lost.
+    runEvent = MakeEvent(TRUE, TRUE);
+    readerWake = MakeEvent(FALSE, FALSE);
+    writerWake = MakeEvent(FALSE, FALSE);
+    if (option.batchFileConflicts == 1) {
+        batchReaderDone = MakeEvent(FALSE, FALSE);
+        batchWriterDone = MakeEvent(FALSE, FALSE);
+        batchDecided = MakeEvent(FALSE, FALSE);
+    }
+    stopForElevation = 0;
+    try {
+        int noEvent = 0;
+        uint64_t blockSize = option.readBlockSize;
+        reader->Init(manager, &noEvent, &blockSize);
+        writer->Init(manager, &noEvent, &option);
+    } catch (...) {
+        throw CopyException(kCopyPrepareFailed);
+    }
+}
+
+int CopyAlgorithmMultiThread::MoveByRenaming() {
+    if (option.move != 1 || option.sources.empty())
+        return 0;
+    const CString destinationLong = ToLongPath(option.destination);
+    for (const CString& source : option.sources) {
+        if (!PathIsSameRootW(ToLongPath(source), destinationLong))
+            return 0;
+    }
+    CString folder = option.destination;
+    if (folder.IsEmpty() || folder[folder.GetLength() - 1] != L'\\')
+        folder += L'\\';
+    std::vector<CString> remaining;
+    for (const CString& source : option.sources) {
+        // MoveFileW never replaces an existing target: such a source is copied below,
+        // through the conflict handling, and then deleted.
+        const CString target = folder + GetFileNamePart(source);
+        if (!MoveFileW(ToLongPath(source), ToLongPath(target)))
+            remaining.push_back(source);
+    }
+    if (remaining.empty())
+        return 1;
+    option.sources = remaining;
+    return 0;
+}
+
+void CopyAlgorithmMultiThread::Find() {
+    CopyStatusFindOperator find(&status, events, cancelEvent, runEvent);
+    find.Find(option.sources, option.destination, option.move == 1 ? 1 : 0);
+}
+
+void CopyAlgorithmMultiThread::CheckFreeSpace() {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(ToLongPath(option.destination), &available, nullptr, nullptr))
+        throw WindowsFileException(GetLastError(), option.destination);
+    const uint64_t needed = status.items.totalSize;
+    if (available.QuadPart < needed)
+        throw CopyExceptionNotFreeSpace(needed - available.QuadPart);
+}
+
+void CopyAlgorithmMultiThread::CreatePool() {
+    unsigned long long size = option.bufferSize;
+    uint32_t alignment = GetIoAlignment(option.destination, option.sources, size);
+    uint64_t poolSize = size;
+    if (manager->Create(&poolSize, &alignment) != 1)
+        throw CopyException(kCopyBufferPoolFailed);
+}
+
+void CopyAlgorithmMultiThread::RunThreads() {
+    readerThread = AfxBeginThread(&ReaderThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    writerThread = AfxBeginThread(&WriterThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (!readerThread || !writerThread) {
+        // A thread that never ran deletes nothing itself: end it unstarted.
+        for (CWinThread** thread : {&readerThread, &writerThread}) {
+            if (*thread) {
+                (*thread)->m_bAutoDelete = FALSE;
+                TerminateThread((*thread)->m_hThread, 0);
+                WaitForSingleObject((*thread)->m_hThread, INFINITE);
+                delete *thread;
+                *thread = nullptr;
+            }
+        }
+        throw CopyException(kCopyPrepareFailed);
+    }
+    // Run waits on the handles: the objects must outlive the threads.
+    readerThread->m_bAutoDelete = FALSE;
+    writerThread->m_bAutoDelete = FALSE;
+    readerThread->ResumeThread();
+    writerThread->ResumeThread();
+
+    HANDLE threads[2] = {readerThread->m_hThread, writerThread->m_hThread};
+    DWORD first = WaitForMultipleObjects(2, threads, FALSE, INFINITE);
+    // A side that failed stops the other one too.
+    if (first == WAIT_OBJECT_0 && readWalk.GetState() == CopyStatusItemInfo::Failed)
+        SetEvent(cancelEvent);
+    else if (first == WAIT_OBJECT_0 + 1 && writeWalk.GetState() == CopyStatusItemInfo::Failed)
+        SetEvent(cancelEvent);
+    // Both threads use the pool, the reader and the writer: wait for both whatever
+    // state their walks are in.
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+}
+
+void CopyAlgorithmMultiThread::Cleanup() {
+    for (CWinThread** thread : {&readerThread, &writerThread}) {
+        if (*thread) {
+            WaitForSingleObject((*thread)->m_hThread, INFINITE);
+            delete *thread;
+            *thread = nullptr;
+        }
+    }
+    delete reader;
+    reader = nullptr;
+    delete writer;
+    writer = nullptr;
+    delete manager;
+    manager = nullptr;
+    for (HANDLE* event : {&readerWake, &writerWake, &batchReaderDone, &batchWriterDone, &batchDecided})
+        CloseEvent(*event);
+    status.ResetCounters();
+}
+
+// ---- checks and waits shared by both workers ----
+
+void CopyAlgorithmMultiThread::PauseCheck() {
+    CSingleLock hold(&pauseLock, TRUE);
+    DWORD running = WaitForSingleObject(runEvent, 0);
+    if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED) {
+        SetEvent(runEvent);
+        return;
+    }
+    if (events)
+        events->OnCopyPaused();
+    HANDLE handles[2] = {cancelEvent, runEvent};
+    DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    if (result == WAIT_OBJECT_0) {
+        SetEvent(cancelEvent);
+        throw CopyException(kCopyCancelled);
+    }
+    if (result == WAIT_OBJECT_0 + 1) {
+        if (events)
+            events->OnCopyResumed();
+        SetEvent(runEvent);
+        return;
+    }
+    if (result == WAIT_FAILED)
+        return;
+    if (result == WAIT_ABANDONED_0)
+        throw CopyException(kCopyCancelled);
+    throw CopyException(kSpaceWaitFailed);
+}
+
+void CopyAlgorithmMultiThread::CancelCheck() {
+    DWORD result = WaitForSingleObject(cancelEvent, 0);
+    if (result == WAIT_OBJECT_0) {
+        // Auto-reset: signal it again so that the other side stops too.
+        SetEvent(cancelEvent);
+        throw CopyException(kCopyCancelled);
+    }
+    if (result == WAIT_ABANDONED)
+        throw CopyException(kCopyCancelled);
+}
+
+void CopyAlgorithmMultiThread::WakeWriter() {
+    if (manager->GetUsed() >= option.writerWakeMinUsed)
+        SetEvent(writerWake);
+}
+
+void CopyAlgorithmMultiThread::WakeReader() {
+    if (manager->GetFree() >= option.readerWakeMinFree)
+        SetEvent(readerWake);
+}
+
+DWORD CopyAlgorithmMultiThread::WaitAny(HANDLE* handles, DWORD count) {
+    return WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+}
+
+void CopyAlgorithmMultiThread::WaitForSpace() {
+    ResetEvent(readerWake);
+    SetEvent(writerWake);
+    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent, readerWake};
+    DWORD result = WaitAny(handles, 3);
+    if (result == WAIT_OBJECT_0) {
+        if (writeWalk.GetState() == CopyStatusItemInfo::Failed)
+            throw CopyException(kCopyCancelled);
+        return;
+    }
+    if (result == WAIT_OBJECT_0 + 1) {
+        SetEvent(cancelEvent);
+        throw CopyException(kCopyCancelled);
+    }
+    if (result == WAIT_OBJECT_0 + 2 || result == WAIT_FAILED)
+        return;
+    throw CopyException(kSpaceWaitFailed);
+}
+
+void CopyAlgorithmMultiThread::WaitForData() {
+    ResetEvent(writerWake);
+    SetEvent(readerWake);
+    HANDLE handles[4] = {readerThread->m_hThread, cancelEvent, writerWake, batchReaderDone};
+    DWORD result = WaitAny(handles, batchReaderDone ? 4 : 3);
+    if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) {
+        if (readWalk.GetState() == CopyStatusItemInfo::Failed)
+            throw CopyException(kCopyCancelled);
+        return;
+    }
+    if (result == WAIT_OBJECT_0 + 1) {
+        SetEvent(cancelEvent);
+        throw CopyException(kCopyCancelled);
+    }
+    if (result == WAIT_OBJECT_0 + 2)
+        return;
+    if (batchReaderDone && result == WAIT_OBJECT_0 + 3) {
+        // The reader has queued everything it can before the decision: keep it
+        // signalled so that no later wait of this pass blocks.
+        SetEvent(batchReaderDone);
+        return;
+    }
+    throw CopyException(kDataWaitFailed);
+}
+
+}  // namespace Swiftlet

@@ -1,0 +1,147 @@
+#pragma once
+// Runs one copy or move job: a same-volume move by renaming where it can, otherwise the
+// enumeration into item trees, the free-space check, one locked buffer pool, and two
+// worker threads. The reader thread feeds file contents into the pool; the writer thread
+// creates folders, writes files and, for a move, deletes the sources. The two coordinate
+// through the item flags, the pool's queue and a few events; the user interface pauses,
+// resumes and cancels through two of those events and answers questions through the
+// job's event channel.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "control/CopyStatus.h"
+#include "control/CoreEvent.h"
+#include "control/Stopwatch.h"
+#include "engine/CopyBufferManagerSemaphoreLock.h"
+#include "engine/CopyItemReader.h"
+#include "engine/CopyItemWriter.h"
+#include "engine/CopyOption.h"
+#include "foundation/noncopyable.h"
+#include "framework/CSyncObject.h"
+#include "framework/CWinThread.h"
+
+namespace Swiftlet {
+
+// The elevated process's channel back to the user-interface process, through which the
+// algorithm receives the status of the job it continues.
+class ICopyElevatePeer {
+public:
+    virtual ~ICopyElevatePeer() = default;
+    // The item trees with their flags and both cursors; false when they did not arrive.
+    virtual bool GetStatus(CopyStatus& status) = 0;
+};
+
+class ICopyAlgorithm : private noncopyable {
+public:
+    virtual ~ICopyAlgorithm() = default;
+    // Null for an ordinary job.
+    virtual void SetElevatePeer(ICopyElevatePeer* peer) = 0;
+    // Runs the job to its end; never throws. 1 when it ended without an error.
+    virtual int Run() = 0;
+};
+
+class CopyAlgorithmMultiThread : public ICopyAlgorithm {
+public:
+    // events must outlive the algorithm.
+    CopyAlgorithmMultiThread(const CopyOption& option, CoreEvent* events);
+    ~CopyAlgorithmMultiThread() override;
+
+    void SetElevatePeer(ICopyElevatePeer* peer) override;
+    int Run() override;
+
+    // 1 when a worker stopped so that the job continues with administrator rights.
+    int IsStoppedForElevation() const { return stopForElevation.load(); }
+    const CopyStatus& GetStatus() const { return status; }
+
+private:
+    // Unexpected wait results, by the wait they came from.
+    static constexpr int kSpaceWaitFailed = 1002;       // reader, pool space; pause
+    static constexpr int kReaderBatchWaitFailed = 1003;
+    static constexpr int kDataWaitFailed = 1102;        // writer, queued data
+    static constexpr int kWriterBatchWaitFailed = 1103;
+
+    // Run's steps.
+    void Prepare();
+    // 1 when renaming moved every source and nothing is left to copy.
+    int MoveByRenaming();
+    void Find();
+    void CheckFreeSpace();
+    void CreatePool();
+    void RunThreads();
+    void Cleanup();
+
+    // Checks both worker threads make between items and blocks.
+    void PauseCheck();
+    void CancelCheck();
+    // Throws a cancel unless the other side is gone or waiting ends normally.
+    void WaitForSpace();
+    void WaitForData();
+    uint64_t TotalMs() const;
+    uint64_t CopyMs() const;
+
+    // Reader thread.
+    static UINT __cdecl ReaderThreadProc(LPVOID self);
+    void ReaderThread();
+    void ReaderLoop();
+    // 1 when the loop has to run again for files released by the decision at the end.
+    int ReaderBatchEnd();
+    void ReaderStep();
+    int ReaderConflictCheck();
+    void EncryptedFolderCheck();
+    void ReadItem();
+    // Gives up the open item when the other side skipped it while it was being read, so
+    // that none of its blocks stays in the queue. 1 when it was given up.
+    int ReaderAbandonIfSkipped();
+    void ApplyReaderAnswer(int answer);
+
+    // Writer thread.
+    static UINT __cdecl WriterThreadProc(LPVOID self);
+    void WriterThread();
+    void WriterLoop();
+    int WriterBatchEnd();
+    void WriterStep();
+    void WriteItem();
+    void CreateFolder();
+    void DeleteSourceFile();
+    void RemoveSourceFolder();
+    void AskWriterQuestion(const WindowsFileException& e);
+    void ApplyWriterAnswer(int answer);
+
+    void WakeWriter();
+    void WakeReader();
+    void Report(const Exception* e);
+    // Waits for one of the handles (null ones are left out).
+    DWORD WaitAny(HANDLE* handles, DWORD count);
+
+    Stopwatch totalWatch;
+    Stopwatch copyWatch;
+    CopyOption option;
+    CoreEvent* events;
+    CopyBufferManagerSemaphoreLock* manager = nullptr;
+    CopyItemReader* reader = nullptr;
+    CopyItemWriter* writer = nullptr;
+    CopyStatus status;
+    CopyStatusReadOperator readWalk;
+    CopyStatusWriteOperator writeWalk;
+    HANDLE cancelEvent = nullptr;
+    HANDLE runEvent = nullptr;
+    CSemaphore pauseLock;
+    CWinThread* readerThread = nullptr;
+    CWinThread* writerThread = nullptr;
+    HANDLE readerWake = nullptr;
+    HANDLE writerWake = nullptr;
+    std::atomic<int> stopForElevation{0};
+    ICopyElevatePeer* elevatePeer = nullptr;
+    HANDLE batchReaderDone = nullptr;
+    HANDLE batchWriterDone = nullptr;
+    HANDLE batchDecided = nullptr;
+
+    // Per worker: what the last step left to wait for.
+    int readerNoBuffer = 0;
+    int writerNotReady = 0;
+    std::atomic<int> failed{0};  // an error was reported
+};
+
+}  // namespace Swiftlet

@@ -1,0 +1,277 @@
+// The writer thread of the copy algorithm: walks the item trees behind the reader,
+// creates folders, writes files and streams from the buffer pool and, for a move,
+// deletes the sources that were copied completely.
+#include "engine/CopyAlgorithm.h"
+
+#include "engine/CopyException.h"
+#include "foundation/Paths.h"
+
+namespace Swiftlet {
+
+UINT __cdecl CopyAlgorithmMultiThread::WriterThreadProc(LPVOID self) {
+    static_cast<CopyAlgorithmMultiThread*>(self)->WriterThread();
+    return 0;
+}
+
+void CopyAlgorithmMultiThread::WriterThread() {
+    try {
+        if (elevatePeer)
+            writeWalk.Skip();
+        else
+            writeWalk.Begin();
+        do {
+            WriterLoop();
+        } while (WriterBatchEnd() == 1);
+        return;
+    } catch (const CopyException& e) {
+        if (e.type == kCopyStopForElevation)
+            stopForElevation = 1;
+        try {
+            writer->Abort();
+        } catch (...) {
+        }
+        Report(&e);
+    } catch (const Exception& e) {
+        try {
+            writer->Abort();
+        } catch (...) {
+        }
+        Report(&e);
+    } catch (...) {
+        try {
+            writer->Abort();
+        } catch (...) {
+        }
+        Report(nullptr);
+    }
+    writeWalk.SetFailed();
+}
+
+void CopyAlgorithmMultiThread::WriterLoop() {
+    while (writeWalk.IsRunning()) {
+        writerNotReady = 0;
+        try {
+            WriterStep();
+        } catch (const CopyException&) {
+            throw;
+        } catch (const WindowsFileException& e) {
+            AskWriterQuestion(e);
+        }
+        if (events)
+            events->OnWriteProgress(&writeWalk, TotalMs(), CopyMs(), writer->GetWritten());
+        if (writerNotReady == 1)
+            WaitForData();
+    }
+}
+
+void CopyAlgorithmMultiThread::WriterStep() {
+    PauseCheck();
+    CancelCheck();
+    while (writeWalk.IsRunning() && writeWalk.Current().HasFlags(CopyItemData::Skip)) {
+        const CString source = writeWalk.GetSourcePath();
+        if (!writer->GetKey().IsEmpty() && writer->GetKey().CompareNoCase(source) == 0)
+            writer->Abort();  // deletes the partial destination
+        manager->Discard(source);
+        writeWalk.Advance();
+    }
+    if (!writeWalk.IsRunning())
+        return;
+    // Each item only once the reader has released it.
+    CopyItemData& item = writeWalk.Current();
+    const uint32_t needed = item.type == CopyItemData::File || item.type == CopyItemData::Stream
+                                ? static_cast<uint32_t>(CopyItemData::Opened)
+                                : static_cast<uint32_t>(CopyItemData::Passed);
+    switch (item.type) {
+        case CopyItemData::File:
+        case CopyItemData::Stream:
+        case CopyItemData::Folder:
+        case CopyItemData::DeleteSource:
+        case CopyItemData::RemoveSourceFolder:
+            break;
+        default:
+            throw CopyException(kCopyNothingToDo);
+    }
+    if (!item.HasFlags(needed)) {
+        writerNotReady = 1;
+        return;
+    }
+    switch (item.type) {
+        case CopyItemData::File:
+        case CopyItemData::Stream:
+            WriteItem();
+            break;
+        case CopyItemData::Folder:
+            CreateFolder();
+            break;
+        case CopyItemData::DeleteSource:
+            DeleteSourceFile();
+            break;
+        default:
+            RemoveSourceFolder();
+            break;
+    }
+}
+
+void CopyAlgorithmMultiThread::WriteItem() {
+    CopyItemData& item = writeWalk.Current();
+    if (writer->GetKey().IsEmpty()) {
+        if (item.HasFlags(CopyItemData::KeepBoth) && item.destName.IsEmpty())
+            writeWalk.MakeUniqueDestinationName();
+        int synchronous = 1;
+        int overwrite = item.HasFlags(CopyItemData::Overwrite) ? 1 : 0;
+        writer->Open(writeWalk.GetDestinationPath(), writeWalk.GetSourcePath(), &synchronous, &overwrite,
+                     &writerNotReady);
+        if (writerNotReady == 1)
+            return;
+        WakeReader();
+    }
+    while (writer->GetWritten() < writer->GetFileSize()) {
+        uint32_t bytes = 0;
+        writer->Write(&bytes, &writerNotReady);
+        if (writerNotReady == 1)
+            return;
+        if (bytes != 0)
+            WakeReader();
+        PauseCheck();
+        CancelCheck();
+        if (events)
+            events->OnWriteProgress(&writeWalk, TotalMs(), CopyMs(), writer->GetWritten());
+    }
+    writer->Finish();
+    writer->Reset();
+    writeWalk.Advance();
+}
+
+void CopyAlgorithmMultiThread::CreateFolder() {
+    const CString destination = writeWalk.GetDestinationPath();
+    const CString longDestination = ToLongPath(destination);
+    if (!writeWalk.Current().HasFlags(CopyItemData::Overwrite) ||
+        GetFileAttributesW(longDestination) == INVALID_FILE_ATTRIBUTES) {
+        if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination))
+            throw WindowsFileException(GetLastError(), destination);
+    }
+    writeWalk.Advance();
+}
+
+void CopyAlgorithmMultiThread::DeleteSourceFile() {
+    // Only a source whose copy is complete goes: the file itself was written, and none
+    // of its streams was left out.
+    CopyItemTree::iterator node = writeWalk.CurrentNode();
+    const auto* file = node.node->parent;
+    bool complete = file && (file->data.GetFlags() & (CopyItemData::Written | CopyItemData::Skip)) ==
+                                CopyItemData::Written;
+    for (const auto* sibling = file ? file->firstChild : nullptr; complete && sibling;
+         sibling = sibling->nextSibling) {
+        if (sibling != node.node && (sibling->data.GetFlags() & CopyItemData::Skip))
+            complete = false;
+    }
+    if (!complete) {
+        writeWalk.SetCurrentFlags(CopyItemData::Skip, 0);
+        return;
+    }
+    const CString source = writeWalk.GetSourcePath();
+    const CString longSource = ToLongPath(source);
+    DWORD error = ERROR_SUCCESS;
+    for (uint32_t attempt = 0; attempt <= option.retryCount; ++attempt) {
+        // Scanners and indexers hold files they just saw for a moment.
+        if (attempt > 0)
+            Sleep(option.retryWaitMs);
+        DWORD attributes = GetFileAttributesW(longSource);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(longSource, attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (DeleteFileW(longSource)) {
+            writeWalk.Advance();
+            return;
+        }
+        error = GetLastError();
+    }
+    throw WindowsFileException(error, source);
+}
+
+void CopyAlgorithmMultiThread::RemoveSourceFolder() {
+    const CString source = writeWalk.GetSourcePath();
+    const CString longSource = ToLongPath(source);
+    DWORD error = ERROR_SUCCESS;
+    for (uint32_t attempt = 0; attempt <= option.retryCount; ++attempt) {
+        if (attempt > 0)
+            Sleep(option.retryWaitMs);
+        if (RemoveDirectoryW(longSource)) {
+            writeWalk.Advance();
+            return;
+        }
+        error = GetLastError();
+        if (error == ERROR_DIR_NOT_EMPTY) {
+            // Something in it was not moved: the folder stays.
+            if (option.batchFileConflicts == 1)
+                writeWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);
+            else
+                writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
+            return;
+        }
+    }
+    throw WindowsFileException(error, source);
+}
+
+void CopyAlgorithmMultiThread::AskWriterQuestion(const WindowsFileException& e) {
+    int answer = 0;
+    if (e.error == ERROR_ALREADY_EXISTS || e.error == ERROR_FILE_EXISTS) {
+        const CString destination = writeWalk.GetDestinationPath();
+        const CString source = writeWalk.GetSourcePath();
+        WIN32_FILE_ATTRIBUTE_DATA destinationData{}, sourceData{};
+        if (GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard, &destinationData) &&
+            GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &sourceData)) {
+            CopyExceptionOverwrite question(source, sourceData, destination, destinationData);
+            ApplyWriterAnswer(events ? events->AskOverwrite(&question) : 0);
+            return;
+        }
+    }
+    CopyExceptionRetryFile question(e);
+    answer = events ? events->AskRetry(&question) : 0;
+    ApplyWriterAnswer(answer);
+}
+
+void CopyAlgorithmMultiThread::ApplyWriterAnswer(int answer) {
+    switch (answer) {
+        case kAnswerRetry:
+            break;
+        case kAnswerSkip:
+            writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
+            break;
+        case kAnswerOverwrite:
+            writeWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);
+            break;
+        case kAnswerElevate:
+            SetEvent(cancelEvent);
+            throw CopyException(kCopyStopForElevation);
+        default:
+            SetEvent(cancelEvent);
+            throw CopyException(kCopyCancelled);
+    }
+}
+
+int CopyAlgorithmMultiThread::WriterBatchEnd() {
+    if (!batchReaderDone || !batchWriterDone || !batchDecided || writeWalk.HasDeferredConflicts() != 1)
+        return 0;
+    SetEvent(batchWriterDone);
+    HANDLE handles[3] = {readerThread->m_hThread, cancelEvent, batchDecided};
+    DWORD result = WaitAny(handles, 3);
+    if (result == WAIT_OBJECT_0) {
+        if (readWalk.GetState() == CopyStatusItemInfo::Failed)
+            throw CopyException(kCopyCancelled);
+        return 0;  // no decision will come: the deferred files stay as they are
+    } else if (result == WAIT_OBJECT_0 + 1) {
+        SetEvent(cancelEvent);
+        throw CopyException(kCopyCancelled);
+    } else if (result == WAIT_OBJECT_0 + 2) {
+        SetEvent(batchDecided);
+    } else {
+        throw CopyException(kWriterBatchWaitFailed);
+    }
+    // The reader's signal of the first pass has served: the next waits for data block
+    // again until the reader queues the released files.
+    ResetEvent(batchReaderDone);
+    writeWalk.Restart();
+    return 1;
+}
+
+}  // namespace Swiftlet

@@ -1,0 +1,122 @@
+#include "tests/support/CopyJob.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+#include "control/CopyCore.h"
+#include "foundation/Paths.h"
+#include "tests/support/TestFiles.h"
+
+namespace TestFiles {
+
+UnixTempDir::UnixTempDir() {
+    static std::atomic<unsigned> counter{0};
+    CreateDirectoryW(L"Z:\\tmp", nullptr);
+    for (;;) {
+        m_path.Format(L"Z:\\tmp\\swiftlet-z-%u-%u-%u", GetCurrentProcessId(), GetTickCount(), counter++);
+        if (CreateDirectoryW(m_path, nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+}
+
+UnixTempDir::~UnixTempDir() {
+    DeleteTree(m_path);
+}
+
+Swiftlet::CopyOption JobOption(const std::vector<CString>& sources, const CString& destination, int move) {
+    Swiftlet::CopyOption option;
+    option.algorithm = 2;
+    option.sources = sources;
+    option.destination = destination;
+    option.bufferSize = 0x4000000;
+    option.readBlockSize = 0x1000000;
+    option.writeBlockSize = 0x1000000;
+    option.unbufferedWriteMinSize = 0;
+    option.reserved4 = 1;
+    option.foldersFirst = 1;
+    bool sameRoot = true;
+    for (const CString& source : sources)
+        sameRoot = sameRoot && PathIsSameRootW(ToLongPath(source), ToLongPath(destination));
+    option.readerWakeMinFree = sameRoot ? ~0ull : 1;
+    option.writerWakeMinUsed = option.readerWakeMinFree;
+    option.move = move;
+    option.retryCount = 3;
+    option.retryWaitMs = 10;
+    option.askFolderConflicts = 0;
+    option.batchFileConflicts = 1;
+    option.bufferedExtensions.push_back(L".exe");
+    return option;
+}
+
+int RunJob(const Swiftlet::CopyOption& option, Swiftlet::CoreEventScriptHandler& handler) {
+    Swiftlet::CopyCore core;
+    core.option = option;
+    core.handler = &handler;
+    core.Run();
+    for (const Swiftlet::CoreEventRecord& record : handler.Records())
+        if (record.code == 2002)
+            return 0;
+    return 1;
+}
+
+bool SameFile(const CString& a, const CString& b) {
+    std::string x, y;
+    return ReadBytes(a, x) && ReadBytes(b, y) && x == y;
+}
+
+namespace {
+
+void Collect(const CString& root, const CString& relative, std::vector<CString>& out) {
+    WIN32_FIND_DATAW data;
+    CString folder = relative.IsEmpty() ? root : root + L"\\" + relative;
+    HANDLE find = FindFirstFileW(folder + L"\\*", &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        CString name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        CString child = relative.IsEmpty() ? name : relative + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back(child + L"\\");
+            Collect(root, child, out);
+        } else {
+            out.push_back(child);
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+}  // namespace
+
+std::vector<CString> ListTree(const CString& folder) {
+    std::vector<CString> out;
+    Collect(folder, CString(), out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool SameTree(const CString& a, const CString& b, CString* difference) {
+    std::vector<CString> left = ListTree(a), right = ListTree(b);
+    if (left != right) {
+        if (difference)
+            difference->Format(L"%d entries against %d", static_cast<int>(left.size()),
+                               static_cast<int>(right.size()));
+        return false;
+    }
+    for (const CString& entry : left) {
+        if (entry[entry.GetLength() - 1] == L'\\')
+            continue;
+        if (!SameFile(a + L"\\" + entry, b + L"\\" + entry)) {
+            if (difference)
+                *difference = entry;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace TestFiles
