@@ -5,6 +5,7 @@ goes through pread/pwrite) and those the Wine server makes while answering it.
 One extra, untimed run per tool under strace -c; the timed runs are never traced.
 """
 import os
+import re
 import signal
 import subprocess
 import tempfile
@@ -29,22 +30,30 @@ def _parse_summary(text):
     return calls
 
 
-def _summary(calls, files):
-    total = sum(calls.values())
-    top = sorted(calls.items(), key=lambda kv: -kv[1])[:8]
-    return {
-        "total": total,
-        # Every Wine server call blocks signals around its write and read, and nothing
-        # else in a copy changes the signal mask that often.
-        "server_requests_per_file": round(calls.get("rt_sigprocmask", 0) / 2 / files, 1) if files else 0,
-        "per_file": round(total / files, 1) if files else 0,
-        "top_per_file": {k: round(v / files, 1) for k, v in top} if files else {},
-    }
+def per_file(profile, baseline, files):
+    """Calls per file of a traced copy of files files, less what a one-file job of the same
+    tool makes (start-up, tear-down, the job's fixed steps): what each further file costs."""
+    out = {}
+    for side in ("client", "server", "nt"):
+        calls = profile.get(side)
+        if calls is None or files < 2:
+            continue
+        base = (baseline or {}).get(side, {})
+        marginal = {k: max(0, v - base.get(k, 0)) / (files - 1) for k, v in calls.items()}
+        top = sorted(marginal.items(), key=lambda kv: -kv[1])[:6]
+        out[side] = {
+            "per_file": round(sum(marginal.values()), 1),
+            # Every Wine server call blocks signals around its write and read, and nothing
+            # else in a copy changes the signal mask that often.
+            "server_requests_per_file": round(marginal.get("rt_sigprocmask", 0) / 2, 1),
+            "top_per_file": {k: round(v, 1) for k, v in top},
+        }
+    return out
 
 
-def syscalls(argv, files, server_pid=None):
+def syscalls(argv, server_pid=None):
     """Runs argv once under strace -f -c and, when server_pid is given, watches the Wine
-    server at the same time. Answers calls per file of both."""
+    server at the same time. Answers the calls of both, by system call."""
     if not _have_strace():
         return {"error": "strace is not installed"}
     with tempfile.TemporaryDirectory() as tmp:
@@ -71,18 +80,34 @@ def syscalls(argv, files, server_pid=None):
         result = {"exit": proc.returncode, "traced_seconds": round(seconds, 2)}
         try:
             with open(client_out) as f:
-                result["client"] = _summary(_parse_summary(f.read()), files)
+                result["client"] = _parse_summary(f.read())
         except OSError:
             result["error"] = "no strace output"
         if watcher:
             try:
                 with open(server_out) as f:
-                    result["server"] = _summary(_parse_summary(f.read()), files)
+                    result["server"] = _parse_summary(f.read())
             except OSError:
                 pass
-    if "client" in result:
-        result["per_file"] = result["client"]["per_file"]
     return result
+
+
+def nt_calls(argv):
+    """Runs argv once with Wine's relay trace and counts the calls each Windows DLL makes
+    into ntdll's system-call layer (NtCreateFile, NtWaitForMultipleObjects ...): the
+    Windows view of what a copy asks of the system."""
+    env = dict(os.environ, WINEDEBUG="+relay")
+    pattern = re.compile(rb"Call ntdll\.(Nt\w+)\(")
+    counts = {}
+    proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, env=env)
+    for line in proc.stderr:
+        m = pattern.search(line)
+        if m:
+            name = m.group(1).decode()
+            counts[name] = counts.get(name, 0) + 1
+    proc.wait()
+    return counts
 
 
 def _have_strace():

@@ -27,24 +27,34 @@ def _row(ds, tool, runs):
         "cpu_s": _median([r["cpu"] for r in ok]),
         "wineserver_cpu_s": _median([r.get("wineserver_cpu") for r in ok]) if tool.wine else None,
         "vcsw": _median([r.get("vcsw") for r in ok]),
+        "vcsw_per_file": None,
         "peak_rss_mib": max((r.get("rss_kib", 0) for r in ok), default=0) / 1024,
         "mb_s": ds.bytes / seconds / 1e6 if seconds and tool.verify else None,
         "files_s": ds.files / seconds if seconds and tool.verify else None,
     }
+    if row["vcsw"] is not None and ds.files and tool.verify:
+        row["vcsw_per_file"] = row["vcsw"] / ds.files
     own = [r["driver"] for r in ok if r.get("driver", {}).get("copy_ms") is not None]
     if own:
-        copy_ms = _median([d["copy_ms"] for d in own])
+        def med(key, scale=1.0):
+            values = [d[key] * scale for d in own if key in d and d[key] >= 0]
+            return _median(values)
+
+        peaks = [d["pool_peak"] for d in own if "pool_peak" in d]
         row["own_view"] = {
-            "copy_s": copy_ms / 1000,
-            "total_s": _median([d.get("total_ms") for d in own]) / 1000 if own[0].get("total_ms") is not None else None,
+            "build_s": med("build_s"),
+            "find_s": _median([d["find_end_s"] - d["find_begin_s"] for d in own
+                               if d.get("find_end_s", -1) >= 0 and d.get("find_begin_s", -1) >= 0]),
+            "copy_s": med("copy_ms", 1e-3),
+            "total_s": med("total_ms", 1e-3),
             "copy_mb_s": _median([d["bytes"] / d["copy_ms"] * 1000 / 1e6 for d in own if d.get("copy_ms")]),
-            "pool_peak_mib": max((d.get("pool_peak", 0) for d in own), default=0) / 2**20,
-            "pool_size_mib": max((d.get("pool_size", 0) for d in own), default=0) / 2**20,
+            "pool_size_mib": med("pool_size", 2**-20),
+            "pool_peak_mib": max(peaks) / 2**20 if peaks else None,
         }
     return row
 
 
-def build(info, results, left_out):
+def build(info, results, left_out, profile=()):
     rows = []
     for entry in results:
         ds = entry["set"]
@@ -55,9 +65,8 @@ def build(info, results, left_out):
             r["reference"] = ref
             base = by_key[ref]["median_s"] if ref else None
             r["ratio"] = r["median_s"] / base if base and r["median_s"] and r["files_s"] is not None else None
-            r["profile"] = entry["profile"].get(r["tool"])
         rows.extend(set_rows)
-    return {"machine": info, "rows": rows, "left_out": left_out}
+    return {"machine": info, "rows": rows, "left_out": left_out, "profile": list(profile)}
 
 
 def _fmt(value, digits=2):
@@ -77,21 +86,23 @@ def markdown(doc):
                f"commit {m['commit']}. {m['runs']} run(s) per tool, alternating; page cache "
                f"{'dropped' if m['page_cache_dropped'] else 'NOT dropped'} before every run; "
                f"load average {m['load_before']:.1f} before, {m.get('load_after', 0):.1f} after"
-               f"{'; quick mode (small sets)' if m['quick'] else ''}.")
+               f"{'; quick mode (small sets)' if m['quick'] else ''}. "
+               f"Wine's desktop process {'held open for the whole run (as a user session has it)' if m.get('desktop_held') else 'NOT held open'}; "
+               f"Swiftlet's disk cache service {'installed and running' if m.get('service_running') else 'NOT running (each Swiftlet job waits about 1 s for it)'}.")
     out += ["", "```", m["free_g"], "```", ""]
     ref_note = "time ÷ the Swiftlet engine's time on the same set (above 1: slower than Swiftlet)"
     out.append(f"Medians of the runs whose destination was byte-identical to the source. × Swiftlet: {ref_note}. "
                "CPU s is user+system of the copying process (for Wine tools the Wine server's own "
                "CPU is in the next column). MB/s counts 10^6 bytes.")
     out.append("")
-    out.append("| data set | tool | median s | × Swiftlet | MB/s | files/s | CPU s | wineserver CPU s | peak RSS MiB | runs ok |")
-    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    out.append("| data set | tool | median s | × Swiftlet | MB/s | files/s | CPU s | wineserver CPU s | switches/file | peak RSS MiB | runs ok |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for r in doc["rows"]:
         ok = r["runs"] - r["failed_runs"]
         runs = f"{ok}/{r['runs']}" + (" **FAILED**" if r["failed_runs"] else "")
         out.append(f"| {r['set']} | {r['label']} | {_fmt(r['median_s'], 3)} | {_fmt(r['ratio'])} | "
                    f"{_fmt(r['mb_s'], 1)} | {_fmt(r['files_s'], 0)} | {_fmt(r['cpu_s'])} | "
-                   f"{_fmt(r['wineserver_cpu_s'])} | {_fmt(r['peak_rss_mib'], 1)} | {runs} |")
+                   f"{_fmt(r['wineserver_cpu_s'])} | {_fmt(r['vcsw_per_file'], 1)} | {_fmt(r['peak_rss_mib'], 1)} | {runs} |")
     refs = sorted({r["reference"] for r in doc["rows"] if r["reference"] and r["reference"] != "swiftlet-core"})
     if refs:
         out += ["", f"Where the Swiftlet engine did not run, ratios are against: {', '.join(refs)}."]
@@ -99,30 +110,39 @@ def markdown(doc):
     own = [r for r in doc["rows"] if r.get("own_view")]
     if own:
         out += ["", "## Swiftlet's own view (from its events)", "",
-                "| data set | tool | copy phase s | copy phase MB/s | whole job s | pool peak MiB | pool MiB |",
-                "|---|---|---:|---:|---:|---:|---:|"]
+                "Building the job is the destination probe before the job starts; the find step runs "
+                "from event 2050 to 2051; the copy phase and the whole job (2000 to 2001) are the "
+                "times the algorithm reports at its end; MB/s is the set's bytes over the copy phase.", "",
+                "| data set | tool | building the job s | find step s | copy phase s | copy phase MB/s | whole job s | pool MiB | pool peak MiB |",
+                "|---|---|---:|---:|---:|---:|---:|---:|---:|"]
         for r in own:
             v = r["own_view"]
-            out.append(f"| {r['set']} | {r['tool']} | {_fmt(v['copy_s'], 3)} | {_fmt(v['copy_mb_s'], 1)} | "
-                       f"{_fmt(v['total_s'], 3)} | {_fmt(v['pool_peak_mib'], 1)} | {_fmt(v['pool_size_mib'], 1)} |")
+            out.append(f"| {r['set']} | {r['tool']} | {_fmt(v['build_s'], 3)} | {_fmt(v['find_s'], 3)} | "
+                       f"{_fmt(v['copy_s'], 3)} | {_fmt(v['copy_mb_s'], 1)} | {_fmt(v['total_s'], 3)} | "
+                       f"{_fmt(v['pool_size_mib'], 1)} | {_fmt(v['pool_peak_mib'], 1)} |")
 
-    prof = [r for r in doc["rows"] if r.get("profile")]
-    if prof:
-        out += ["", "## System calls per file under Wine (one extra traced run, not timed)", "",
-                "Process calls are those of the Windows process, all threads (a Wine server request "
-                "is about two of them plus a signal-mask pair); voluntary context switches come from "
-                "the timed runs and count the times the process blocked, on the Wine server's answer or on "
-                "one of its own threads.", "",
-                "| data set | tool | process calls/file | ≈ server requests/file | biggest (per file) | Wine server calls/file | context switches/file |",
-                "|---|---|---:|---:|---|---:|---:|"]
-        for r in prof:
-            p = r["profile"]
+    if doc.get("profile"):
+        out += ["", "## What each further file costs under Wine (traced runs, not timed)", "",
+                "System calls of the Windows process (all its threads) and of the Wine server, per file, "
+                "less those of a one-file job of the same tool. A Wine server request is a write and a "
+                "read on the server's pipe inside a signal-mask pair, so half the rt_sigprocmask calls "
+                "count the requests.", "",
+                "| profile set | tool | process calls/file | ≈ server requests/file | biggest (per file) | Wine server calls/file |",
+                "|---|---|---:|---:|---|---:|"]
+        for p in doc["profile"]:
             client = p.get("client", {})
             top = ", ".join(f"{k} {v}" for k, v in list(client.get("top_per_file", {}).items())[:5])
-            server = p.get("server", {}).get("per_file")
-            out.append(f"| {r['set']} | {r['tool']} | {_fmt(client.get('per_file'), 1)} | "
-                       f"{_fmt(client.get('server_requests_per_file'), 1)} | {top or p.get('error', '')} | "
-                       f"{_fmt(server, 1)} | {_fmt(r['vcsw'] / r['files'] if r['vcsw'] and r['files'] else None, 1)} |")
+            note = p.get("error") or (f"exit {p['exit']}" if p.get("exit") else "")
+            out.append(f"| {p['set']} | {p['tool']} | {_fmt(client.get('per_file'), 1)} | "
+                       f"{_fmt(client.get('server_requests_per_file'), 1)} | {top or note} | "
+                       f"{_fmt(p.get('server', {}).get('per_file'), 1)} |")
+        out += ["", "The same runs seen from Windows: calls into ntdll's system-call layer per further file "
+                "(Wine relay trace).", "",
+                "| profile set | tool | Nt calls/file | biggest (per file) |", "|---|---|---:|---|"]
+        for p in doc["profile"]:
+            nt = p.get("nt", {})
+            top = ", ".join(f"{k} {v}" for k, v in list(nt.get("top_per_file", {}).items())[:6])
+            out.append(f"| {p['set']} | {p['tool']} | {_fmt(nt.get('per_file'), 1)} | {top} |")
 
     failures = [r for r in doc["rows"] if r["failed_runs"]]
     if failures or doc["left_out"]:

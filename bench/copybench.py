@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import benchdata  # noqa: E402
 import benchprofile  # noqa: E402
 import benchreport  # noqa: E402
+import benchsession  # noqa: E402
 
 
 def winpath(path):
@@ -61,15 +62,18 @@ class Tool:
     """One copier. command() answers the argv that copies src into the folder dest
     (the copy ends up as dest/<name of src>), or None when the tool does not apply."""
 
-    def __init__(self, key, label, wine, command, applies=lambda ds: True, verify=True, needs=None):
+    def __init__(self, key, label, wine, command, applies=lambda ds: True, verify=True, needs=None,
+                 before=None, after=None):
         self.key, self.label, self.wine = key, label, wine
         self.command, self.applies, self.verify = command, applies, verify
         self.needs = needs
+        self.before, self.after = before, after  # untimed set-up around each run
         self.unavailable = None  # why the tool is left out, when it is
 
 
-def make_tools(ctx):
+def make_tools(ctx, session):
     w = ctx.wine
+    one = lambda ds: ds.kind == "one"  # noqa: E731
 
     def target(src, dest):
         return os.path.join(dest, os.path.basename(src))
@@ -101,17 +105,26 @@ def make_tools(ctx):
     def wine_start(ds, src, dest):
         return [w, ctx.exe("CopyFileBench"), "/start"]
 
+    def windowed_start(ds, src, dest):
+        return [w, ctx.exe("DesktopHold"), "/start"]
+
     return [
         Tool("swiftlet-core", "Swiftlet engine (CopyCore driver)", True, swiftlet_core,
              needs=ctx.exe("CopyCoreBench")),
         Tool("swiftlet-exe", "Swiftlet.exe SRC DST", True, swiftlet_exe, needs=ctx.exe("Swiftlet")),
+        # Without the disk cache service every job first waits for it, about a second.
+        Tool("swiftlet-exe-nosvc", "Swiftlet.exe SRC DST, no disk cache service", True, swiftlet_exe,
+             applies=one, needs=ctx.exe("Swiftlet"),
+             before=session.pause_service, after=session.resume_service),
         Tool("copyfileex", "Wine CopyFileExW driver", True, copyfile, needs=ctx.exe("CopyFileBench")),
         Tool("xcopy", "Wine xcopy /E /I /Q /H /K", True, xcopy),
         Tool("cp", "cp -r --preserve=mode,timestamps", False, cp),
         Tool("rsync", "rsync -a", False, rsync),
         Tool("dd", "dd bs=16M iflag=direct oflag=direct", False, dd, applies=lambda ds: ds.kind == "file"),
         Tool("wine-start", "Wine process start alone (no copy)", True, wine_start,
-             applies=lambda ds: ds.kind == "one", verify=False, needs=ctx.exe("CopyFileBench")),
+             applies=one, verify=False, needs=ctx.exe("CopyFileBench")),
+        Tool("windowed-start", "Wine windowed process start alone (no copy)", True, windowed_start,
+             applies=one, verify=False, needs=ctx.exe("DesktopHold")),
     ]
 
 
@@ -222,8 +235,12 @@ def reset_dest(ctx):
 
 def one_run(ctx, tool, ds, src, ws_pid):
     reset_dest(ctx)
+    if tool.before:
+        tool.before()
     drop_caches(ctx)
     res = run_timed(ctx, tool.command(ds, src, ctx.dest), ws_pid if tool.wine else None)
+    if tool.after:
+        tool.after()
     problems = []
     if res["timed_out"]:
         problems.append(f"timed out after {ctx.timeout} s")
@@ -242,6 +259,37 @@ def probe_tool(ctx, tool, ds, src, ws_pid):
     res = one_run(ctx, tool, ds, src, ws_pid)
     if not res["ok"]:
         tool.unavailable = "; ".join(res["problems"])[:300]
+
+
+def profile_tools(ctx, tools, ws_pid):
+    """One traced, untimed run per Wine copier on each profile set; the one-file job's
+    calls are taken off, so the figures say what each further file costs."""
+    sets = benchdata.profile_sets()
+    for ds in sets:
+        benchdata.prepare(ds, ctx.data, log)
+    base_set = next(d for d in sets if d.kind == "one")
+    out = []
+    for t in tools:
+        if t.unavailable or not t.wine or not t.verify or t.before:
+            continue
+        traced = {}
+        for ds in sets:
+            reset_dest(ctx)
+            drop_caches(ctx)
+            argv = t.command(ds, ds.source(ctx.data), ctx.dest)
+            traced[ds.name] = benchprofile.syscalls(argv, ws_pid)
+            reset_dest(ctx)
+            traced[ds.name]["nt"] = benchprofile.nt_calls(argv)
+        for ds in sets:
+            if ds is base_set:
+                continue
+            entry = {"set": ds.name, "files": ds.files, "tool": t.key, "exit": traced[ds.name].get("exit"),
+                     "error": traced[ds.name].get("error")}
+            entry.update(benchprofile.per_file(traced[ds.name], traced[base_set.name], ds.files))
+            out.append(entry)
+            log(f"  profile {ds.name:8s} {t.key:14s} {entry.get('client', {}).get('per_file', 0):8.1f} "
+                "system calls per further file")
+    return out
 
 
 def machine_info(ctx):
@@ -277,17 +325,29 @@ def log(text):
 
 def main():
     ctx = Context()
+    session = benchsession.Session(ctx.wine, ctx.build, log)
+    try:
+        return measure(ctx, session)
+    finally:
+        session.close()
+
+
+def measure(ctx, session):
     sets = benchdata.standard_sets(ctx.quick)
     if ctx.only_sets:
         sets = [s for s in sets if s.name in ctx.only_sets]
-    tools = make_tools(ctx)
+    info = machine_info(ctx)
+    info["desktop_held"] = session.hold_desktop()
+    info["service_running"] = session.start_service()
+    tools = make_tools(ctx, session)
     if ctx.only_tools:
         tools = [t for t in tools if t.key in ctx.only_tools]
     for t in tools:
         if t.needs and not os.path.exists(t.needs):
             t.unavailable = f"{os.path.basename(t.needs)} is not built"
+        elif t.before == session.pause_service and not info["service_running"]:
+            t.unavailable = "the disk cache service did not run: every Swiftlet run is without it"
 
-    info = machine_info(ctx)
     log(f"copy bench: {'quick, ' if ctx.quick else ''}{ctx.runs} run(s) per tool, "
         f"page cache {'dropped' if ctx.can_drop else 'NOT dropped (not root)'} before each run")
     os.makedirs(ctx.data, exist_ok=True)
@@ -320,20 +380,13 @@ def main():
                 state = "ok" if res["ok"] else "FAILED: " + "; ".join(res["problems"])[:200]
                 log(f"  run {r + 1}/{ctx.runs} {t.key:14s} {res['wall']:8.3f} s  "
                     f"cpu {res['cpu']:7.2f} s  rss {res.get('rss_kib', 0) / 1024:7.1f} MiB  {state}")
-        profile = {}
-        if ctx.profile and ds.kind in ("files", "tree") and ds.files >= 100:
-            for t in active:
-                if t.wine and t.verify:
-                    reset_dest(ctx)
-                    drop_caches(ctx)
-                    profile[t.key] = benchprofile.syscalls(t.command(ds, src, ctx.dest), ds.files, ws_pid)
-                    log(f"  profile {t.key:14s} {profile[t.key].get('per_file', 0):8.1f} system calls per file")
-        results.append({"set": ds, "tools": active, "runs": runs, "profile": profile})
+        results.append({"set": ds, "tools": active, "runs": runs})
+    profile = profile_tools(ctx, tools, ws_pid) if ctx.profile else []
     reset_dest(ctx)
     info["load_after"] = os.getloadavg()[0]
 
     left_out = {t.key: t.unavailable for t in tools if t.unavailable}
-    doc = benchreport.build(info, results, left_out)
+    doc = benchreport.build(info, results, left_out, profile)
     paths = benchreport.write(doc, ctx.results)
     print()
     print(benchreport.markdown(doc))
