@@ -48,7 +48,7 @@ void CopyBufferManager::PushBack(const FileBufferQueueData& data) {
 int CopyBufferManager::PopFront(FileBufferQueueData& out) {
     if (m_queue.empty())
         return 0;
-    out = m_queue.front();
+    out = std::move(m_queue.front());
     m_queue.pop_front();
     return 1;
 }

@@ -31,6 +31,8 @@ public:
             : key(key), offset(offset), address(address), length(length) {}
         FileBufferQueueData(const FileBufferQueueData&) = default;
         FileBufferQueueData& operator=(const FileBufferQueueData&) = default;
+        FileBufferQueueData(FileBufferQueueData&&) = default;
+        FileBufferQueueData& operator=(FileBufferQueueData&&) = default;
         virtual ~FileBufferQueueData() = default;
 
         CString key;          // full source path; a stream's path includes its name

@@ -471,3 +471,54 @@ TEST(CopyAlgorithm, CancelRemovesThePartlyWrittenFileOnly) {
     EXPECT_TRUE(TestFiles::Exists(c / L"src\\big.bin"));
     EXPECT_TRUE(TestFiles::Exists(c / L"src\\z.bin"));
 }
+
+// The destination fills up while a file is half written and the reader is still queueing
+// it: skipping the file removes the partial copy, drops the rest of its blocks, and the
+// job goes on with the next file.
+TEST(CopyAlgorithm, DiskFullMidFileSkippedLeavesNoPartialFileAndJobGoesOn) {
+    wchar_t unixPath[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"SWIFTLET_SMALL_DISK", unixPath, MAX_PATH))
+        GTEST_SKIP() << "no small disk mounted (needs root)";
+    CString small = CString(L"Z:") + unixPath;
+    small.Replace(L'/', L'\\');
+    CString destination;
+    destination.Format(L"%s\\full-%u-%u", small.GetString(), GetCurrentProcessId(), GetTickCount());
+    ASSERT_TRUE(CreateDirectoryW(destination, nullptr));
+    TestFiles::TempDir c(L"full");
+    ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\big.bin", 4 * MiB, 1));
+    ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\next.txt", 1000, 2));
+    CopyOption option = JobOption({c / L"src\\big.bin", c / L"src\\next.txt"}, destination);
+    option.readBlockSize = 128 * 1024;
+    option.writeBlockSize = 128 * 1024;
+
+    const CString filler = destination + L"\\filler";
+    CoreEventScriptHandler handler;
+    handler.Answer(kQuestionRetry, kAnswerSkip);
+    bool filled = false;
+    handler.onEvent = [&](const CoreEventRecord& record) {
+        if (record.code == kEventReadProgress)
+            Sleep(2);  // keep the reader inside the file while the writer fails
+        if (filled || record.code != kEventWriteProgress || record.bytesWritten < 512 * 1024)
+            return;
+        filled = true;
+        // Take every byte that is still free.
+        HANDLE h = CreateFileW(filler, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        std::string chunk(64 * 1024, 'x');
+        DWORD written = 0;
+        while (WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr) && written != 0) {
+        }
+        CloseHandle(h);
+    };
+    CoreEvent events(&FastTicks);
+    events.Attach(&handler);
+    CopyAlgorithmMultiThread algorithm(option, &events);
+    EXPECT_EQ(1, algorithm.Run());
+    ASSERT_TRUE(filled);
+    std::vector<CoreEventRecord> questions = Questions(handler);
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_TRUE(questions[0].error == ERROR_DISK_FULL || questions[0].error == ERROR_HANDLE_DISK_FULL)
+        << questions[0].error;
+    EXPECT_FALSE(TestFiles::Exists(destination + L"\\big.bin"));
+    EXPECT_TRUE(SameFile(c / L"src\\next.txt", destination + L"\\next.txt"));
+    TestFiles::DeleteTree(destination);
+}

@@ -352,3 +352,50 @@ TEST(CopyItemPipe, BlockSizeBeyondThePoolIsCutToThePool) {
     for (uint32_t length : pipe.queuedLengths)
         EXPECT_LE(length, 64u * 1024);
 }
+
+// The overlapped forms: reads and writes that may complete later are waited for.
+TEST(CopyItemPipe, OverlappedReadsAndWritesCopyTheSameBytes) {
+    TestFiles::TempDir dir(L"overlapped");
+    CString source = dir / L"s", destination = dir / L"d";
+    ASSERT_TRUE(TestFiles::WritePattern(source, 5 * MiB + 123, 13));
+    CopyOption option = DefaultOption();
+    option.readBlockSize = MiB;
+    option.writeBlockSize = 256 * 1024;
+    CopyBufferManagerSemaphoreLock manager;
+    uint64_t size = 4 * MiB;
+    uint32_t alignment = 512;
+    ASSERT_EQ(1, manager.Create(&size, &alignment));
+    CopyItemReader reader;
+    CopyItemWriter writer;
+    int makeEvent = 1;
+    uint64_t block = option.readBlockSize;
+    reader.Init(&manager, &makeEvent, &block);
+    writer.Init(&manager, &makeEvent, &option);
+
+    int overlapped = 0, check = 0, noBuffer = 0, overwrite = 0, notReady = 0;
+    reader.Open(source, source, &overlapped, &check, &noBuffer);
+    writer.Open(destination, source, &overlapped, &overwrite, &notReady);
+    ASSERT_EQ(0, notReady);
+    while (writer.GetWritten() < writer.GetFileSize()) {
+        while (reader.GetOffset() < reader.GetFileSize()) {
+            uint32_t bytes = 0;
+            reader.ReadNext(&bytes, &noBuffer);
+            if (noBuffer)
+                break;
+            if (reader.IsPending())
+                reader.WaitPending(&bytes);
+        }
+        uint32_t bytes = 0;
+        writer.Write(&bytes, &notReady);
+        while (writer.IsPending()) {
+            writer.WaitPending(&bytes);
+            if (writer.GetWritten() < writer.GetFileSize())
+                writer.Write(&bytes, &notReady);
+        }
+    }
+    reader.Close();
+    writer.Finish();
+    writer.Reset();
+    ExpectSameContent(source, destination);
+    EXPECT_EQ(0u, manager.GetUsed());
+}

@@ -213,11 +213,13 @@ TEST(HandOverBetweenProcesses, LaterStartHandsItsJobToTheRunningInstanceAndExits
     HostProcess host(pipe, dir / L"host.log", dir.Path());
     ASSERT_TRUE(host.Ready(pipe));
     const CString destination = dir / L"\x30b3\x30d4\x30fc\x5148";
+    ASSERT_TRUE(TestFiles::WriteBytes(dir / L"a", "a") && TestFiles::MakeFolders(destination));
     EXPECT_TRUE(RunSwiftlet(Quote(dir / L"a") + L" " + Quote(dir / L"b") + L" " + Quote(destination)));
     EXPECT_TRUE(RunSwiftlet(L"/M " + Quote(dir / L"c") + L" " + Quote(destination)));
     EXPECT_EQ(L"job 0 1 " + destination + L" <- " + (dir / L"a") + L"|" + (dir / L"b") + L"\n" +
                   L"job 1 1 " + destination + L" <- " + (dir / L"c") + L"\n" + L"stopped 0 0\n",
               host.Quit());
+    EXPECT_FALSE(TestFiles::Exists(destination + L"\\a")) << "the job ran in the instance, not also here";
 }
 
 TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrIncompatible) {
@@ -225,7 +227,10 @@ TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrInc
     ASSERT_TRUE(lock.Held());
     TestFiles::TempDir dir(L"two-processes-own");
     const CString pipe = Swiftlet::PipeNames::JobHandOverPipeName();
-    const CString job = Quote(dir / L"a") + L" " + Quote(dir / L"dest");
+    ASSERT_TRUE(TestFiles::WriteBytes(dir / L"a", "job one"));
+    ASSERT_TRUE(TestFiles::WriteBytes(dir / L"b", "job two"));
+    ASSERT_TRUE(TestFiles::MakeFolders(dir / L"busy") && TestFiles::MakeFolders(dir / L"incompatible"));
+    std::string copied;
     {
         // The only pipe instance stays taken for longer than the later start waits.
         ScriptedServer server(pipe, {VersionReply(), Words({0, 1})});
@@ -234,17 +239,20 @@ TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrInc
         RawClient holder(pipe);
         ASSERT_TRUE(holder.Open());
         const DWORD start = GetTickCount();
-        EXPECT_TRUE(RunSwiftlet(job));
+        EXPECT_TRUE(RunSwiftlet(Quote(dir / L"a") + L" " + Quote(dir / L"busy")));
         EXPECT_GE(GetTickCount() - start, SwiftletCore::kBusyPipeTimeoutMs - 50);
         EXPECT_TRUE(server.Requests().empty());
+        EXPECT_TRUE(TestFiles::ReadBytes(dir / L"busy\\a", copied) && copied == "job one");
     }
     {
         ScriptedServer server(pipe, {Words({0, 1, 0, 0, 2}), Words({0, 1})});
         ServerRunner run(server);
         ASSERT_TRUE(WaitForPipe(pipe));
-        EXPECT_TRUE(RunSwiftlet(job));
+        EXPECT_TRUE(RunSwiftlet(L"/m " + Quote(dir / L"b") + L" " + Quote(dir / L"incompatible")));
         const std::vector<Bytes> requests = server.Requests();
         ASSERT_EQ(1u, requests.size()) << "the job itself is never offered";
         EXPECT_EQ(Words({1}), requests[0]);
+        EXPECT_TRUE(TestFiles::ReadBytes(dir / L"incompatible\\b", copied) && copied == "job two");
+        EXPECT_FALSE(TestFiles::Exists(dir / L"b")) << "moved";
     }
 }
