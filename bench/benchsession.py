@@ -9,10 +9,23 @@ SERVICE = "SwiftletSrv"
 
 
 class Session:
-    def __init__(self, wine, build, log=print):
-        self.wine, self.build, self.log = wine, build, log
+    def __init__(self, wine, build, prefix, log=print):
+        self.wine, self.build, self.prefix, self.log = wine, build, prefix, log
         self.desktop = None
         self.service = False
+        self.drive = None  # the link of a drive letter this session made
+
+    def map_drive(self, folder):
+        """Shows folder as a drive of its own (its letter, or None): a program then takes it
+        for another volume, although it is the same disk."""
+        devices = os.path.join(self.prefix, "dosdevices")
+        for letter in "rstuvwxy":
+            link = os.path.join(devices, letter + ":")
+            if not os.path.lexists(link):
+                os.symlink(os.path.abspath(folder), link)
+                self.drive = link
+                return letter.upper()
+        return None
 
     def _run(self, *args, timeout=120):
         try:
@@ -85,6 +98,9 @@ class Session:
         self.service = False
 
     def close(self):
+        if self.drive:
+            os.remove(self.drive)
+            self.drive = None
         if self.service:
             self.remove_service()
         if self.desktop:

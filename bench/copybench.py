@@ -63,16 +63,20 @@ class Tool:
     (the copy ends up as dest/<name of src>), or None when the tool does not apply."""
 
     def __init__(self, key, label, wine, command, applies=lambda ds: True, verify=True, needs=None,
-                 before=None, after=None):
+                 before=None, after=None, profile=True):
         self.key, self.label, self.wine = key, label, wine
         self.command, self.applies, self.verify = command, applies, verify
         self.needs = needs
         self.before, self.after = before, after  # untimed set-up around each run
+        self.profile = profile
         self.unavailable = None  # why the tool is left out, when it is
 
 
 def make_tools(ctx, session):
     w = ctx.wine
+    # Reading and writing on one volume take turns by design; through a drive letter of its
+    # own the destination counts as another volume, and the two overlap.
+    other_drive = session.map_drive(os.path.dirname(ctx.dest))
     one = lambda ds: ds.kind == "one"  # noqa: E731
 
     def target(src, dest):
@@ -80,6 +84,9 @@ def make_tools(ctx, session):
 
     def swiftlet_core(ds, src, dest):
         return [w, ctx.exe("CopyCoreBench"), winpath(src), winpath(dest)]
+
+    def swiftlet_core_other_drive(ds, src, dest):
+        return [w, ctx.exe("CopyCoreBench"), winpath(src), f"{other_drive}:\\{os.path.basename(dest)}"]
 
     def swiftlet_exe(ds, src, dest):
         return [w, ctx.exe("Swiftlet"), winpath(src), winpath(dest)]
@@ -111,6 +118,10 @@ def make_tools(ctx, session):
     return [
         Tool("swiftlet-core", "Swiftlet engine (CopyCore driver)", True, swiftlet_core,
              needs=ctx.exe("CopyCoreBench")),
+        Tool("swiftlet-core-2vol", "Swiftlet engine, destination on its own drive letter", True,
+             swiftlet_core_other_drive, needs=ctx.exe("CopyCoreBench") if other_drive else "(no free drive letter)",
+             applies=lambda ds: ds.kind == "file" or (ds.kind == "files" and ds.size >= benchdata.MIB),
+             profile=False),
         Tool("swiftlet-exe", "Swiftlet.exe SRC DST", True, swiftlet_exe, needs=ctx.exe("Swiftlet")),
         # Without the disk cache service every job first waits for it, about a second.
         Tool("swiftlet-exe-nosvc", "Swiftlet.exe SRC DST, no disk cache service", True, swiftlet_exe,
@@ -270,7 +281,7 @@ def profile_tools(ctx, tools, ws_pid):
     base_set = next(d for d in sets if d.kind == "one")
     out = []
     for t in tools:
-        if t.unavailable or not t.wine or not t.verify or t.before:
+        if t.unavailable or not t.wine or not t.verify or not t.profile or t.before:
             continue
         traced = {}
         for ds in sets:
@@ -325,7 +336,7 @@ def log(text):
 
 def main():
     ctx = Context()
-    session = benchsession.Session(ctx.wine, ctx.build, log)
+    session = benchsession.Session(ctx.wine, ctx.build, ctx.prefix, log)
     try:
         return measure(ctx, session)
     finally:
