@@ -141,7 +141,11 @@ bool CoreEventHandlerBase::Resume() {
             SetEvent(runEvent);
         }
     }
-    return state.load() == kHandlerResumeRequested;
+    // The engine may have taken up the work already (its resumed event moves the state
+    // on to running before this line): the resume still happened. Only a cancel that
+    // came in between makes it moot.
+    const int now = state.load();
+    return now != kHandlerCancelRequested && now != kHandlerCancelled;
 }
 
 CoreEventHandlerPost::CoreEventHandlerPost(HWND window, UINT postMessage, UINT sendMessage)

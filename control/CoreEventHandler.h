@@ -52,7 +52,8 @@ public:
     void Cancel();
     // Pause: only while running. Returns whether the pause was asked.
     bool Pause();
-    // Resume: only while paused. Returns whether the state is now "resume requested".
+    // Resume: only while paused. Returns whether the resume was asked and no cancel came
+    // in between (the engine may be running again already when it returns).
     bool Resume();
 
     int GetState() const { return state.load(); }

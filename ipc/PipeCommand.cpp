@@ -253,8 +253,15 @@ int PipeCommandServer::Run() {
                 }
             }
         }
+        if (StopRequested()) {
+            Close();
+            return 0;
+        }
+        // Keep the one pipe instance for the next client: while it exists a client that
+        // comes now finds the channel busy and waits, where a closed pipe would tell it
+        // that nobody serves the channel.
+        if (IsOpen() && DisconnectNamedPipe(m_pipe)) continue;
         Close();
-        if (StopRequested()) return 0;
         if (!Create()) return -1;
     }
 }

@@ -45,18 +45,37 @@ _wine_display() {
   export DISPLAY=":$n"
 }
 
-_wine_create_prefix() {
-  local reg; reg=$(mktemp --suffix=.reg)
-  # Japanese glyphs: without substitutes the dialog fonts show boxes.
+# Settings of the test prefix; bump the version when they change, so that prefixes made
+# earlier get them too.
+_wine_settings_version=2
+_wine_settings_reg() {
+  # Japanese glyphs: without substitutes the dialog fonts show boxes. No window manager:
+  # unmanaged windows spare a stall when a program with windows exits. A crash prints its
+  # backtrace and ends the program instead of waiting on a crash dialog nobody sees.
   printf '%s\r\n' 'REGEDIT4' '' \
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
     '"MS UI Gothic"="Noto Sans CJK JP"' '"MS Shell Dlg"="Noto Sans CJK JP"' \
     '"MS Shell Dlg 2"="Noto Sans CJK JP"' '"Tahoma"="Noto Sans CJK JP"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' > "$reg"
-  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' ''
+}
+
+# Creates the prefix (or brings an older one's settings up to date) in a Wine session of
+# its own and waits for that session to end. Booting a new prefix leaves a second service
+# control manager running beside the first; services created through one are unknown to
+# the other, so no test may run in that session.
+_wine_create_prefix() {
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  local reg; reg=$(mktemp --suffix=.reg)
+  _wine_settings_reg > "$reg"
   "$WINE" regedit /S "$(winepath_w "$reg")" </dev/null >/dev/null 2>&1 || true
   rm -f "$reg"
-  touch "$WINEPREFIX/.swiftlet-ready"
+  # The session ends a few seconds after its last program; the registry is saved then.
+  timeout 120 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  echo "$_wine_settings_version" > "$WINEPREFIX/.swiftlet-ready"
 }
 
 winepath_w() {
@@ -71,8 +90,7 @@ wine_prepare() {
   _wine_display || return 1
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.swiftlet-ready" ]; then
-      "$WINESERVER" -p${SWIFTLET_SERVER_LINGER:-} </dev/null >/dev/null 2>&1 9>&- || true
+    if [ "$(cat "$WINEPREFIX/.swiftlet-ready" 2>/dev/null)" != "$_wine_settings_version" ]; then
       _wine_create_prefix 9>&-
     fi
     # One persistent server for the whole run, warmed once; Wine's own services must

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -103,6 +104,44 @@ TEST(CoreEventHandlerPost, ACancelErrorMarksTheJobCancelled) {
     EXPECT_EQ(kHandlerCancelled, handler.GetState());
     EXPECT_EQ(std::vector<int>{kHandlerCancelled}, ui.States());
     EXPECT_EQ(4u, ui.Codes().size());
+}
+
+// The engine may run again before Resume returns (its resumed event lands at once): the
+// resume still succeeded. Only a cancel that comes in between makes it moot.
+TEST(CoreEventHandler, ResumeHoldsWhenTheEngineRunsAgainBeforeItReturns) {
+    class Racing : public CoreEventHandler {
+    public:
+        // Runs once, right after the state became "resume requested".
+        std::function<void()> onResumeRequested;
+        void StateChanged() override {
+            if (GetState() == kHandlerResumeRequested && onResumeRequested) {
+                auto act = std::move(onResumeRequested);
+                onResumeRequested = nullptr;
+                act();
+            }
+        }
+    } handler;
+    CoreEvent channel;
+    channel.Attach(&handler);
+    EngineEvents engine;
+    auto onEngineThread = [](const std::function<void()>& step) { std::thread(step).join(); };
+    onEngineThread([&] {
+        channel.OnAlgorithmStart();
+        channel.OnCopyBegin(nullptr, engine.cancel, engine.run);
+    });
+
+    ASSERT_TRUE(handler.Pause());
+    onEngineThread([&] { channel.OnCopyPaused(); });
+    handler.onResumeRequested = [&] { onEngineThread([&] { channel.OnCopyResumed(); }); };
+    EXPECT_TRUE(handler.Resume());
+    EXPECT_EQ(kHandlerRunning, handler.GetState());
+    EXPECT_TRUE(IsSignalled(engine.run));
+
+    ASSERT_TRUE(handler.Pause());
+    onEngineThread([&] { channel.OnCopyPaused(); });
+    handler.onResumeRequested = [&] { handler.Cancel(); };
+    EXPECT_FALSE(handler.Resume());
+    EXPECT_EQ(kHandlerCancelRequested, handler.GetState());
 }
 
 TEST(CoreEventHandlerPost, ControlsSignalTheEngineOnlyWhenTheyApply) {

@@ -10,6 +10,7 @@
 #include "control/SwiftletApp.h"
 #include "ipc/MultiUICommand.h"
 #include "ipc/PipeNames.h"
+#include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 using Swiftlet::ISwiftletCore;
@@ -160,6 +161,9 @@ TEST_F(SwiftletAppDispatch, PipeModesNeverOpenWhatIsNotAPipe) {
 }
 
 TEST(SwiftletProgram, BadCommandLinesEndQuietly) {
+    // Should one of them reach a job after all, it must not go to another test's instance.
+    PipeTest::FixedPipeLock lock(PipeTest::FixedPipeLock::kHandOver);
+    ASSERT_TRUE(lock.Held());
     TestFiles::TempDir dir(L"prog");
     const CString file = dir / L"victim.txt";
     ASSERT_TRUE(TestFiles::WriteBytes(file, "keep me"));
@@ -216,9 +220,9 @@ private:
 
 }  // namespace
 
-// The only test that holds the real hand-over pipe, so that no other test's process
-// hands its job to it.
 TEST(SwiftletProgram, LaterProcessHandsItsJobToTheRunningInstance) {
+    PipeTest::FixedPipeLock lock(PipeTest::FixedPipeLock::kHandOver);
+    ASSERT_TRUE(lock.Held());
     RunningInstance instance;
     const CString exe = SwiftletExe();
     // Sizes of paths near the command line's limit of 32767 characters.

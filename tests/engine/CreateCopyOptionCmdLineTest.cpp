@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/CreateCopyOptionCmdLine.h"
+#include "tests/support/PipeTestSupport.h"
 
 using namespace Swiftlet;
 
@@ -318,8 +319,10 @@ TEST(CreateCopyOptionCmdLine, SystemsBeforeVistaWriteLargeFilesUncached) {
 }
 
 TEST(CreateCopyOptionCmdLine, RealDestinationProbeBuildsTheJob) {
-    // This machine has no USB disks and no disk cache service: the drive is probed for
-    // real and the job is built as for a fixed disk.
+    // This machine has no USB disks, and no disk cache service runs while the lock is
+    // held: the drive is probed for real and the job is built as for a fixed disk.
+    PipeTest::FixedPipeLock lock(PipeTest::FixedPipeLock::kService);
+    ASSERT_TRUE(lock.Held());
     wchar_t temp[MAX_PATH + 1] = {};
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
     std::vector<CString> sources = {L"Z:\\nowhere\\a.txt"};

@@ -70,7 +70,8 @@ TEST(TimerThread, OnlyItsOwnTimerIdentifierNotifies) {
     Timer::TimerThread* timer = StartTimer(3600 * 1000, &counter, &unused);
     ASSERT_NE(nullptr, timer);
     // The timer exists once InitInstance has run; a message round trip waits for that.
-    for (int i = 0; i < 500 && timer->timerId == 0; ++i) {
+    const DWORD start = GetTickCount();
+    while (timer->timerId == 0 && GetTickCount() - start < 10000) {
         Sleep(2);
     }
     ASSERT_NE(0u, timer->timerId);

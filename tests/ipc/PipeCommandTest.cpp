@@ -134,6 +134,31 @@ TEST(PipeCommand, ClientThatLeavesWithoutSendingDoesNotStopTheServer) {
     EXPECT_EQ(1, server.served.load());
 }
 
+// Between two clients the server never looks absent: a client that comes while the
+// last one is still being seen off finds the channel busy and waits for it. A missing
+// pipe would tell it that nobody serves the channel (a later Swiftlet would then open a
+// window of its own beside the running one).
+TEST(PipeCommand, ServerBetweenClientsIsBusyNeverAbsent) {
+    const CString name = UniquePipeName(L"between");
+    EchoServer server(name);
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(name));
+    int absent = 0;
+    for (int i = 0; i < 100; ++i) {
+        // Knock without pause while the server sees the last client off.
+        RawClient client(name);
+        const DWORD start = GetTickCount();
+        while (!client.Open() && GetLastError() == ERROR_PIPE_BUSY && GetTickCount() - start < 5000) {
+        }
+        if (!client.IsOpen()) {
+            ++absent;
+            continue;
+        }
+        ASSERT_EQ(Words({i}), client.Send(Words({i}))) << i;
+    }
+    EXPECT_EQ(0, absent);
+}
+
 TEST(PipeCommand, StopEndsRunWhetherWaitingForAClientOrForItsRequest) {
     {
         const CString name = UniquePipeName(L"stop-idle");

@@ -176,26 +176,9 @@ TEST(SwiftletCore, BusyInstanceIsWaitedForUpToFiveSeconds) {
 }
 
 // ---- Two Swiftlet.exe processes on the real job hand-over pipe ------------------------
-// The pipe's name is fixed, so the tests that use it hold one machine-wide mutex.
+// The pipe's name is fixed, so the tests that use it hold FixedPipeLock::kHandOver.
 
 namespace {
-
-class HandOverPipeLock {
-public:
-    HandOverPipeLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"SwiftletHandOverPipeTests")) {
-        const DWORD r = WaitForSingleObject(m_mutex, 240000);
-        m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    }
-    ~HandOverPipeLock() {
-        if (m_held) ReleaseMutex(m_mutex);
-        CloseHandle(m_mutex);
-    }
-    bool Held() const { return m_held; }
-
-private:
-    HANDLE m_mutex;
-    bool m_held = false;
-};
 
 // Starts Swiftlet.exe with arguments and waits for it; false when it did not end.
 bool RunSwiftlet(const CString& arguments) {
@@ -206,7 +189,7 @@ bool RunSwiftlet(const CString& arguments) {
 }  // namespace
 
 TEST(HandOverBetweenProcesses, LaterStartHandsItsJobToTheRunningInstanceAndExits) {
-    HandOverPipeLock lock;
+    FixedPipeLock lock(FixedPipeLock::kHandOver);
     ASSERT_TRUE(lock.Held());
     TestFiles::TempDir dir(L"two-processes");
     const CString pipe = Swiftlet::PipeNames::JobHandOverPipeName();
@@ -223,7 +206,7 @@ TEST(HandOverBetweenProcesses, LaterStartHandsItsJobToTheRunningInstanceAndExits
 }
 
 TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrIncompatible) {
-    HandOverPipeLock lock;
+    FixedPipeLock lock(FixedPipeLock::kHandOver);
     ASSERT_TRUE(lock.Held());
     TestFiles::TempDir dir(L"two-processes-own");
     const CString pipe = Swiftlet::PipeNames::JobHandOverPipeName();

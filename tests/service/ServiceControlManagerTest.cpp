@@ -1,7 +1,6 @@
 // The service under Wine's service control manager: installed, started, queried,
 // stopped and deleted with sc.exe, as an administrator would on Windows. Every test that
-// touches the service pipe holds one machine-wide mutex: the pipe's name is fixed, so
-// two of them cannot run side by side.
+// touches the service pipe or runs the service program holds FixedPipeLock::kService.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,23 +18,6 @@ using namespace PipeTest;
 using namespace Swiftlet;
 
 namespace {
-
-class ServicePipeLock {
-public:
-    ServicePipeLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"SwiftletServicePipeTests")) {
-        const DWORD r = WaitForSingleObject(m_mutex, 240000);
-        m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    }
-    ~ServicePipeLock() {
-        if (m_held) ReleaseMutex(m_mutex);
-        CloseHandle(m_mutex);
-    }
-    bool Held() const { return m_held; }
-
-private:
-    HANDLE m_mutex;
-    bool m_held = false;
-};
 
 // Runs sc.exe with arguments; its exit code, and what it printed in output.
 int Sc(const CString& arguments, std::string* output = nullptr) {
@@ -146,7 +128,7 @@ Bytes RecordBytes(const DiskCacheSettingData& d) {
 }  // namespace
 
 TEST(ServiceControlManager, ServiceInstallsStartsAnswersAndStops) {
-    ServicePipeLock lock;
+    FixedPipeLock lock(FixedPipeLock::kService);
     ASSERT_TRUE(lock.Held());
     const CString service = Service::kServiceName;
     InstalledService installed(service, L"SwiftletSrv.exe");
@@ -196,7 +178,7 @@ TEST(ServiceControlManager, ServiceInstallsStartsAnswersAndStops) {
 }
 
 TEST(ServiceControlManager, JobOnZCarriesTheRecordTheServiceRead) {
-    ServicePipeLock lock;
+    FixedPipeLock lock(FixedPipeLock::kService);
     ASSERT_TRUE(lock.Held());
     const CString service = L"SwiftletSrvSimulated";
     InstalledService installed(service, L"SimulatedDiskService.exe");
@@ -219,7 +201,7 @@ TEST(ServiceControlManager, JobOnZCarriesTheRecordTheServiceRead) {
 }
 
 TEST(ServiceControlManager, WithoutTheServiceAJobIsBuiltWithAZeroRecord) {
-    ServicePipeLock lock;
+    FixedPipeLock lock(FixedPipeLock::kService);
     ASSERT_TRUE(lock.Held());
     ASSERT_FALSE(WaitNamedPipeW(PipeNames::ServicePipeName(), 0));
     CopyOption option;
@@ -231,5 +213,7 @@ TEST(ServiceControlManager, WithoutTheServiceAJobIsBuiltWithAZeroRecord) {
 }
 
 TEST(ServiceControlManager, ProgramStartedOutsideTheServiceManagerEndsAtOnce) {
+    FixedPipeLock lock(FixedPipeLock::kService);
+    ASSERT_TRUE(lock.Held());
     EXPECT_EQ(0, TestFiles::RunProcess(Quote(TestFiles::ExeFolder() + L"\\SwiftletSrv.exe"), 30000));
 }

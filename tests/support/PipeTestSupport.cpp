@@ -115,6 +115,18 @@ int ChildProcess::Wait(DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
+FixedPipeLock::FixedPipeLock(const wchar_t* name) : m_mutex(CreateMutexW(nullptr, FALSE, name)) {
+    // An abandoned mutex still passes: its last holder has ended, and so has its use of
+    // the pipe.
+    const DWORD r = m_mutex ? WaitForSingleObject(m_mutex, 240000) : WAIT_FAILED;
+    m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+}
+
+FixedPipeLock::~FixedPipeLock() {
+    if (m_held) ReleaseMutex(m_mutex);
+    if (m_mutex) CloseHandle(m_mutex);
+}
+
 CString Quote(const CString& argument) { return L"\"" + argument + L"\""; }
 
 uint64_t PeakCommittedBytes() {

@@ -91,6 +91,29 @@ private:
     HANDLE m_process = nullptr;
 };
 
+// Held for the whole of a test that uses one of the system's fixed pipe names, or starts
+// a program that does: such tests cannot run side by side, in one test process or in
+// several. Wait for Held() before touching the pipe.
+class FixedPipeLock {
+public:
+    // The job hand-over pipe, which Swiftlet.exe opens to find a running instance.
+    static constexpr wchar_t kHandOver[] = L"SwiftletHandOverPipeTests";
+    // The disk cache service's pipe, which every job built with the real destination
+    // probe asks. Running the service program outside the service manager counts too:
+    // Wine then connects it to the control pipe of the service started last.
+    static constexpr wchar_t kService[] = L"SwiftletServicePipeTests";
+
+    explicit FixedPipeLock(const wchar_t* name);
+    ~FixedPipeLock();
+    FixedPipeLock(const FixedPipeLock&) = delete;
+    FixedPipeLock& operator=(const FixedPipeLock&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    HANDLE m_mutex;
+    bool m_held = false;
+};
+
 // Quotes one command-line argument for CommandLineToArgvW-style parsing.
 CString Quote(const CString& argument);
 

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace TestFiles {
@@ -46,7 +47,8 @@ bool WritePattern(const CString& path, unsigned long long size, unsigned seed) {
     if (slash > 0) MakeFolders(path.Left(slash));
     HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    std::string chunk(1 << 20, '\0');
+    // Small files are most of what tests write: no megabyte buffer for each of them.
+    std::string chunk(static_cast<size_t>(std::min<unsigned long long>(size, 1 << 20)), '\0');
     unsigned long long x = seed * 0x9E3779B97F4A7C15ULL + 1;
     bool ok = true;
     for (unsigned long long done = 0; ok && done < size;) {
