@@ -6,7 +6,7 @@
 //
 // Prints one line of key=value words: bytes and items from the copy-begin totals, the
 // copy phase's and the whole job's milliseconds from the algorithm's end, the pool size
-// of the job, the number of progress events, errors and questions. Exits 0 when the job
+// of the job and the most of it in use at once, the number of progress events, errors and questions. Exits 0 when the job
 // ended without an error or a question, 1 otherwise, 2 on a bad command line.
 #include <windows.h>
 
@@ -120,9 +120,10 @@ int wmain(int argc, wchar_t** argv) {
            at(kEventCoreEnd));
     const int errors = handler.Count(kEventError);
     const int questions = handler.Count(kEventQuestion);
-    printf("bytes=%llu written=%llu items=%llu copy_ms=%llu total_ms=%llu pool_size=%llu progress_events=%d "
+    printf("bytes=%llu written=%llu items=%llu copy_ms=%llu total_ms=%llu pool_size=%llu pool_peak=%llu progress_events=%d "
            "errors=%d questions=%d\n",
            handler.bytesTotal, written, handler.itemsTotal, copyMs, totalMs,
-           static_cast<unsigned long long>(core.option.bufferSize), progress, errors, questions);
+           static_cast<unsigned long long>(core.option.bufferSize),
+           static_cast<unsigned long long>(core.poolPeakUsed.load()), progress, errors, questions);
     return errors == 0 && questions == 0 && handler.Count(kEventAlgorithmEnd) == 1 ? 0 : 1;
 }

@@ -59,6 +59,7 @@ void CopyCore::Run() {
             std::unique_ptr<CopyAlgorithmMultiThread> algorithm(new CopyAlgorithmMultiThread(option, events.get()));
             algorithm->SetElevatePeer(elevatePeer);
             algorithm->Run();
+            poolPeakUsed = algorithm->GetPoolPeakUsed();
         }
         thread = nullptr;
         events->OnCoreEnd();

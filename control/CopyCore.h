@@ -39,6 +39,8 @@ public:
     std::atomic<CWinThread*> thread{nullptr};
     DesignPatterns::IObserver* handler = nullptr;
     ICopyElevatePeer* elevatePeer = nullptr;
+    // After event 1001: the most the job's buffer pool held at once, in bytes.
+    std::atomic<uint64_t> poolPeakUsed{0};
 
 private:
     static UINT __cdecl ThreadProc(LPVOID self);

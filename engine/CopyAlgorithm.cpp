@@ -229,6 +229,8 @@ void CopyAlgorithmMultiThread::Cleanup() {
     reader = nullptr;
     delete writer;
     writer = nullptr;
+    if (manager && manager->GetPeakUsed() > poolPeakUsed)
+        poolPeakUsed = manager->GetPeakUsed();
     delete manager;
     manager = nullptr;
     for (HANDLE* event : {&readerWake, &writerWake, &batchReaderDone, &batchWriterDone, &batchDecided})

@@ -54,6 +54,8 @@ public:
     // 1 when a worker stopped so that the job continues with administrator rights.
     int IsStoppedForElevation() const { return stopForElevation.load(); }
     const CopyStatus& GetStatus() const { return status; }
+    // The most the job's pool held at once, in bytes; kept after the pool is gone.
+    uint64_t GetPoolPeakUsed() const { return poolPeakUsed; }
 
 private:
     // Unexpected wait results, by the wait they came from.
@@ -142,6 +144,7 @@ private:
     int readerNoBuffer = 0;
     int writerNotReady = 0;
     std::atomic<int> failed{0};  // an error was reported
+    uint64_t poolPeakUsed = 0;
 };
 
 }  // namespace Swiftlet

@@ -72,5 +72,8 @@ TEST(CopyCore, StartRunsTheJobOnItsOwnThreadOnce) {
     ASSERT_TRUE(handler.WaitFor(kEventCoreEnd, 60000));
     EXPECT_EQ(nullptr, core.thread.load());
     EXPECT_TRUE(TestFiles::SameFile(c / L"src\\f.bin", c / L"dst\\src\\f.bin"));
+    // The whole file passed through the pool at once, and never more than the pool.
+    EXPECT_GE(core.poolPeakUsed.load(), 300000u);
+    EXPECT_LE(core.poolPeakUsed.load(), core.option.bufferSize);
     CloseHandle(release);
 }
