@@ -9,5 +9,15 @@ if [ -z "${SWIFTLET_BUILD:-}" ]; then
   [ -f "$d/CMakeCache.txt" ] && export SWIFTLET_BUILD=$d
 fi
 . "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/wine-env.sh"
-wine_prepare || exit 125
-exec "$WINE" "$@"
+wine_prepare || { echo "wine-run: no Wine session for $(basename "$1")" >&2; exit 125; }
+# In the background so that a stop from ctest (a time-out) reaches the program too.
+"$WINE" "$@" <&0 &
+child=$!
+trap 'kill -TERM "$child" 2>/dev/null' TERM INT HUP
+wait "$child"
+rc=$?
+# A trapped signal interrupts the first wait; wait again for the program's own end.
+if kill -0 "$child" 2>/dev/null; then wait "$child"; rc=$?; fi
+# Say how the program ended: a failure that printed nothing is otherwise a riddle.
+[ "$rc" -eq 0 ] || echo "wine-run: $(basename "$1") ended with exit code $rc" >&2
+exit "$rc"
