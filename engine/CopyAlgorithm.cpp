@@ -241,6 +241,10 @@ void CopyAlgorithmMultiThread::Cleanup() {
 // ---- checks and waits shared by both workers ----
 
 void CopyAlgorithmMultiThread::PauseCheck() {
+    // The run event stays signalled while the job runs (manual reset): the check of a
+    // running job changes nothing and needs neither the lock nor a second call.
+    if (WaitForSingleObject(runEvent, 0) == WAIT_OBJECT_0)
+        return;
     CSingleLock hold(&pauseLock, TRUE);
     DWORD running = WaitForSingleObject(runEvent, 0);
     if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED) {
@@ -279,13 +283,15 @@ void CopyAlgorithmMultiThread::CancelCheck() {
         throw CopyException(kCopyCancelled);
 }
 
+// All bits set: the pool can never hold that much, so only running out of data or space
+// wakes the other side, and the pool need not be asked.
 void CopyAlgorithmMultiThread::WakeWriter() {
-    if (manager->GetUsed() >= option.writerWakeMinUsed)
+    if (option.writerWakeMinUsed != ~0ull && manager->GetUsed() >= option.writerWakeMinUsed)
         SetEvent(writerWake);
 }
 
 void CopyAlgorithmMultiThread::WakeReader() {
-    if (manager->GetFree() >= option.readerWakeMinFree)
+    if (option.readerWakeMinFree != ~0ull && manager->GetFree() >= option.readerWakeMinFree)
         SetEvent(readerWake);
 }
 
