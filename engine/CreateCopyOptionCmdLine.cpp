@@ -65,17 +65,28 @@ int CreateCopyOptionCmdLine::Create() {
         localSources.swap(kept);
     }
 
+    SetFixedValues(option, localSources, localDestination, moveFlag);
+
+    ProbeDestination();
+    ApplyCacheRule();
+    ApplyFolderOrderRule();
+
+    return (!option.sources.empty() && !option.destination.IsEmpty()) ? 1 : 0;
+}
+
+void CreateCopyOptionCmdLine::SetFixedValues(CopyOption& option, const std::vector<CString>& sources,
+                                             const CString& destination, int move) {
     // Reading and writing on one volume alternate in pool-sized batches instead of
     // interleaving, so the disk does not seek between the two at every block.
-    const uint64_t wake = AllOnSameRoot(localSources, localDestination) ? kAllBits : 1;
+    const uint64_t wake = AllOnSameRoot(sources, destination) ? kAllBits : 1;
 
-    option.sources = localSources;
-    option.destination = localDestination;
+    option.sources = sources;
+    option.destination = destination;
     option.algorithm = 2;
     option.bufferSize = 0x4000000;
     option.readBlockSize = 0x1000000;
     option.writeBlockSize = 0x1000000;
-    option.move = static_cast<uint32_t>(moveFlag);
+    option.move = static_cast<uint32_t>(move);
     option.readerWakeMinFree = wake;
     option.writerWakeMinUsed = wake;
     option.reserved4 = 1;
@@ -84,12 +95,6 @@ int CreateCopyOptionCmdLine::Create() {
     option.batchFileConflicts = 1;
     option.askFolderConflicts = 0;
     option.bufferedExtensions.push_back(L".exe");
-
-    ProbeDestination();
-    ApplyCacheRule();
-    ApplyFolderOrderRule();
-
-    return (!option.sources.empty() && !option.destination.IsEmpty()) ? 1 : 0;
 }
 
 void CreateCopyOptionCmdLine::ProbeDestination() {

@@ -23,6 +23,12 @@ public:
 
     int Create() override;
 
+    // The values every job from the command line gets, before the destination probe and
+    // its rules: sources, destination, pool and block sizes, wake thresholds (by the
+    // same-root test), retries, conflict handling, buffered extensions.
+    static void SetFixedValues(CopyOption& option, const std::vector<CString>& sources,
+                               const CString& destination, int move);
+
     const CopyPathToInfo& DestinationInfo() const { return destinationInfo; }
 
     // The running system, read at construction; its major version picks the cache rule.

@@ -1,12 +1,12 @@
 #include "tests/support/CopyJob.h"
 
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <string>
 
 #include "control/CopyCore.h"
+#include "engine/CreateCopyOptionCmdLine.h"
 #include "foundation/Paths.h"
 #include "tests/support/TestFiles.h"
 
@@ -28,26 +28,12 @@ UnixTempDir::~UnixTempDir() {
 
 Swiftlet::CopyOption JobOption(const std::vector<CString>& sources, const CString& destination, int move) {
     Swiftlet::CopyOption option;
-    option.algorithm = 2;
-    option.sources = sources;
-    option.destination = destination;
-    option.bufferSize = 0x4000000;
-    option.readBlockSize = 0x1000000;
-    option.writeBlockSize = 0x1000000;
+    Swiftlet::CreateCopyOptionCmdLine::SetFixedValues(option, sources, destination, move);
+    // Every write unbuffered, so that tests drive the aligned path; short retry pauses.
     option.unbufferedWriteMinSize = 0;
-    option.reserved4 = 1;
     option.foldersFirst = 1;
-    bool sameRoot = true;
-    for (const CString& source : sources)
-        sameRoot = sameRoot && PathIsSameRootW(ToLongPath(source), ToLongPath(destination));
-    option.readerWakeMinFree = sameRoot ? ~0ull : 1;
-    option.writerWakeMinUsed = option.readerWakeMinFree;
-    option.move = move;
     option.retryCount = 3;
     option.retryWaitMs = 10;
-    option.askFolderConflicts = 0;
-    option.batchFileConflicts = 1;
-    option.bufferedExtensions.push_back(L".exe");
     return option;
 }
 
