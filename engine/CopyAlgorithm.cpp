@@ -256,8 +256,7 @@ void CopyAlgorithmMultiThread::PauseCheck() {
     HANDLE handles[2] = {cancelEvent, runEvent};
     DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
     if (result == WAIT_OBJECT_0) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     }
     if (result == WAIT_OBJECT_0 + 1) {
         if (events)
@@ -275,12 +274,17 @@ void CopyAlgorithmMultiThread::PauseCheck() {
 void CopyAlgorithmMultiThread::CancelCheck() {
     DWORD result = WaitForSingleObject(cancelEvent, 0);
     if (result == WAIT_OBJECT_0) {
-        // Auto-reset: signal it again so that the other side stops too.
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     }
     if (result == WAIT_ABANDONED)
         throw CopyException(kCopyCancelled);
+}
+
+void CopyAlgorithmMultiThread::StopBothSides(int type) {
+    // The cancel event is auto-reset and a waiting side may just have taken it: signal
+    // it (again) so that the other side stops too.
+    SetEvent(cancelEvent);
+    throw CopyException(type);
 }
 
 // All bits set: the pool can never hold that much, so only running out of data or space
@@ -310,8 +314,7 @@ void CopyAlgorithmMultiThread::WaitForSpace() {
         return;
     }
     if (result == WAIT_OBJECT_0 + 1) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     }
     if (result == WAIT_OBJECT_0 + 2 || result == WAIT_FAILED)
         return;
@@ -329,8 +332,7 @@ void CopyAlgorithmMultiThread::WaitForData() {
         return;
     }
     if (result == WAIT_OBJECT_0 + 1) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     }
     if (result == WAIT_OBJECT_0 + 2)
         return;

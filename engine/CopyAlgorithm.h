@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "control/CopyStatus.h"
 #include "control/CoreEvent.h"
@@ -78,6 +79,8 @@ private:
     void PauseCheck();
     void CancelCheck();
     // Throws a cancel unless the other side is gone or waiting ends normally.
+    // Signals cancelEvent for the other side and throws CopyException of type.
+    [[noreturn]] void StopBothSides(int type);
     void WaitForSpace();
     void WaitForData();
     uint64_t TotalMs() const;
@@ -108,6 +111,10 @@ private:
     void CreateFolder();
     void DeleteSourceFile();
     void RemoveSourceFolder();
+    // Runs attempt up to retryCount + 1 times, retryWaitMs apart, until it succeeds or
+    // fails with stopOn (ERROR_SUCCESS: none); true when it succeeded, else *error is
+    // the last error.
+    bool RetryPaused(const std::function<bool()>& attempt, DWORD stopOn, DWORD* error);
     void AskWriterQuestion(const WindowsFileException& e);
     void ApplyWriterAnswer(int answer);
 

@@ -195,11 +195,9 @@ void CopyAlgorithmMultiThread::ApplyReaderAnswer(int answer) {
             readWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);
             break;
         case kAnswerElevate:
-            SetEvent(cancelEvent);
-            throw CopyException(kCopyStopForElevation);
+            StopBothSides(kCopyStopForElevation);
         default:
-            SetEvent(cancelEvent);
-            throw CopyException(kCopyCancelled);
+            StopBothSides(kCopyCancelled);
     }
 }
 
@@ -214,8 +212,7 @@ int CopyAlgorithmMultiThread::ReaderBatchEnd() {
             throw CopyException(kCopyCancelled);
         return 0;  // nobody would write what a decision releases
     } else if (result == WAIT_OBJECT_0 + 1) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     } else if (result == WAIT_OBJECT_0 + 2) {
         SetEvent(batchWriterDone);
     } else {
@@ -227,8 +224,7 @@ int CopyAlgorithmMultiThread::ReaderBatchEnd() {
     SelectionMap selection;
     const int answer = events ? events->AskOverwriteFiles(&question, &selection) : 0;
     if (readWalk.ApplyDeferredAnswer(answer, &selection) != 1) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     }
     readWalk.Restart();
     SetEvent(batchDecided);

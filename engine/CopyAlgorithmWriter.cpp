@@ -172,44 +172,51 @@ void CopyAlgorithmMultiThread::DeleteSourceFile() {
     const CString source = writeWalk.GetSourcePath();
     const CString longSource = ToLongPath(source);
     DWORD error = ERROR_SUCCESS;
-    for (uint32_t attempt = 0; attempt <= option.retryCount; ++attempt) {
-        // Scanners and indexers hold files they just saw for a moment.
-        if (attempt > 0)
-            Sleep(option.retryWaitMs);
-        DWORD attributes = GetFileAttributesW(longSource);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            SetFileAttributesW(longSource, attributes & ~FILE_ATTRIBUTE_READONLY);
-        if (DeleteFileW(longSource)) {
-            writeWalk.Advance();
-            return;
-        }
-        error = GetLastError();
-    }
-    throw WindowsFileException(error, source);
+    const bool deleted = RetryPaused(
+        [&] {
+            DWORD attributes = GetFileAttributesW(longSource);
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+                SetFileAttributesW(longSource, attributes & ~FILE_ATTRIBUTE_READONLY);
+            return DeleteFileW(longSource) != FALSE;
+        },
+        ERROR_SUCCESS, &error);
+    if (!deleted)
+        throw WindowsFileException(error, source);
+    writeWalk.Advance();
 }
 
 void CopyAlgorithmMultiThread::RemoveSourceFolder() {
     const CString source = writeWalk.GetSourcePath();
     const CString longSource = ToLongPath(source);
     DWORD error = ERROR_SUCCESS;
-    for (uint32_t attempt = 0; attempt <= option.retryCount; ++attempt) {
-        if (attempt > 0)
-            Sleep(option.retryWaitMs);
-        if (RemoveDirectoryW(longSource)) {
-            writeWalk.Advance();
-            return;
-        }
-        error = GetLastError();
-        if (error == ERROR_DIR_NOT_EMPTY) {
-            // Something in it was not moved: the folder stays.
-            if (option.batchFileConflicts == 1)
-                writeWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);
-            else
-                writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
-            return;
-        }
+    if (RetryPaused([&] { return RemoveDirectoryW(longSource) != FALSE; }, ERROR_DIR_NOT_EMPTY, &error)) {
+        writeWalk.Advance();
+        return;
+    }
+    if (error == ERROR_DIR_NOT_EMPTY) {
+        // Something in it was not moved: the folder stays.
+        if (option.batchFileConflicts == 1)
+            writeWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);
+        else
+            writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
+        return;
     }
     throw WindowsFileException(error, source);
+}
+
+bool CopyAlgorithmMultiThread::RetryPaused(const std::function<bool()>& attempt, DWORD stopOn, DWORD* error) {
+    *error = ERROR_SUCCESS;
+    for (uint32_t tried = 0; tried <= option.retryCount; ++tried) {
+        // Scanners and indexers hold files they just saw for a moment.
+        if (tried > 0)
+            Sleep(option.retryWaitMs);
+        if (attempt())
+            return true;
+        *error = GetLastError();
+        if (stopOn != ERROR_SUCCESS && *error == stopOn)
+            break;
+    }
+    return false;
 }
 
 void CopyAlgorithmMultiThread::AskWriterQuestion(const WindowsFileException& e) {
@@ -241,11 +248,9 @@ void CopyAlgorithmMultiThread::ApplyWriterAnswer(int answer) {
             writeWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);
             break;
         case kAnswerElevate:
-            SetEvent(cancelEvent);
-            throw CopyException(kCopyStopForElevation);
+            StopBothSides(kCopyStopForElevation);
         default:
-            SetEvent(cancelEvent);
-            throw CopyException(kCopyCancelled);
+            StopBothSides(kCopyCancelled);
     }
 }
 
@@ -260,8 +265,7 @@ int CopyAlgorithmMultiThread::WriterBatchEnd() {
             throw CopyException(kCopyCancelled);
         return 0;  // no decision will come: the deferred files stay as they are
     } else if (result == WAIT_OBJECT_0 + 1) {
-        SetEvent(cancelEvent);
-        throw CopyException(kCopyCancelled);
+        StopBothSides(kCopyCancelled);
     } else if (result == WAIT_OBJECT_0 + 2) {
         SetEvent(batchDecided);
     } else {
