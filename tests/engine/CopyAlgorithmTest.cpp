@@ -54,6 +54,19 @@ bool EndsWith(const CString& text, const wchar_t* tail) {
     return text.GetLength() >= t.GetLength() && text.Right(t.GetLength()).CompareNoCase(t) == 0;
 }
 
+// A fresh folder name on the small disk the test run mounts (root only), which a test
+// can fill; empty when there is none.
+CString SmallDiskFolder(const wchar_t* prefix) {
+    wchar_t unixPath[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"SWIFTLET_SMALL_DISK", unixPath, MAX_PATH))
+        return CString();
+    CString small = CString(L"Z:") + unixPath;
+    small.Replace(L'/', L'\\');
+    CString folder;
+    folder.Format(L"%s\\%s-%u-%u", small.GetString(), prefix, GetCurrentProcessId(), GetTickCount());
+    return folder;
+}
+
 }  // namespace
 
 // Sizes around the sector size and the 16 MiB block, on one volume (the reader fills
@@ -372,13 +385,9 @@ TEST(CopyAlgorithm, SkippedSourceLeavesNoDestinationFile) {
 }
 
 TEST(CopyAlgorithm, NotEnoughFreeSpaceFailsBeforeWritingWithMissingBytes) {
-    wchar_t unixPath[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"SWIFTLET_SMALL_DISK", unixPath, MAX_PATH))
+    const CString destination = SmallDiskFolder(L"space");
+    if (destination.IsEmpty())
         GTEST_SKIP() << "no small disk mounted (needs root)";
-    CString small = CString(L"Z:") + unixPath;
-    small.Replace(L'/', L'\\');
-    CString destination;
-    destination.Format(L"%s\\space-%u-%u", small.GetString(), GetCurrentProcessId(), GetTickCount());
     ASSERT_TRUE(CreateDirectoryW(destination, nullptr));
     TestFiles::TempDir c(L"space");
     ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\big.bin", 16 * MiB));
@@ -476,13 +485,9 @@ TEST(CopyAlgorithm, CancelRemovesThePartlyWrittenFileOnly) {
 // it: skipping the file removes the partial copy, drops the rest of its blocks, and the
 // job goes on with the next file.
 TEST(CopyAlgorithm, DiskFullMidFileSkippedLeavesNoPartialFileAndJobGoesOn) {
-    wchar_t unixPath[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"SWIFTLET_SMALL_DISK", unixPath, MAX_PATH))
+    const CString destination = SmallDiskFolder(L"full");
+    if (destination.IsEmpty())
         GTEST_SKIP() << "no small disk mounted (needs root)";
-    CString small = CString(L"Z:") + unixPath;
-    small.Replace(L'/', L'\\');
-    CString destination;
-    destination.Format(L"%s\\full-%u-%u", small.GetString(), GetCurrentProcessId(), GetTickCount());
     ASSERT_TRUE(CreateDirectoryW(destination, nullptr));
     TestFiles::TempDir c(L"full");
     ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\big.bin", 4 * MiB, 1));
