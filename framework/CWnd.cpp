@@ -64,19 +64,42 @@ struct TempMap {
         }
         map.clear();
     }
-    ~TempMap() { Clear(); }
 };
 
+// Frees a thread's temporary objects when the thread ends. (A thread_local object
+// with a destructor is not used for this: MinGW's thread-local storage may be gone by
+// the time such destructors run.)
+void NTAPI FreeTempMap(void* temps) {
+    if (auto* map = static_cast<TempMap*>(temps)) {
+        map->Clear();
+        delete map;
+    }
+}
+
+DWORD TempMapSlot() {
+    static const DWORD slot = ::FlsAlloc(&FreeTempMap);
+    return slot;
+}
+
+// Per-thread state of the window procedures; trivially destructible (see above).
 struct ThreadWindowState {
-    int depth = 0;                   // framework window procedures running on the thread
-    const MSG* current = nullptr;    // the message they are handling
-    CWnd* pendingCreate = nullptr;   // the object CreateEx binds to its new window
-    HHOOK hook = nullptr;
-    int hookUsers = 0;
-    TempMap temps;
+    int depth;                // framework window procedures running on the thread
+    const MSG* current;       // the message they are handling
+    CWnd* pendingCreate;      // the object CreateEx binds to its new window
+    HHOOK hook;
+    int hookUsers;
+    TempMap* temps;           // created on first use, freed at the thread's end
+
+    TempMap& Temps() {
+        if (!temps) {
+            temps = new TempMap;
+            ::FlsSetValue(TempMapSlot(), temps);
+        }
+        return *temps;
+    }
 };
 
-thread_local ThreadWindowState t_state;
+thread_local ThreadWindowState t_state{};
 
 // What a message answers when its handler threw.
 LRESULT ContainedResult(HWND hwnd, UINT message) noexcept {
@@ -192,7 +215,7 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
         return nullptr;
     if (CWnd* wnd = FromHandlePermanent(hwnd))
         return wnd;
-    auto& temps = t_state.temps.map;
+    auto& temps = t_state.Temps().map;
     auto it = temps.find(hwnd);
     if (it != temps.end())
         return it->second;
@@ -210,8 +233,8 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
 
 void CWnd::DeleteTempMap() noexcept {
     ThreadWindowState& state = t_state;
-    if (state.depth == 0)
-        state.temps.Clear();
+    if (state.depth == 0 && state.temps)
+        state.temps->Clear();
 }
 
 const MSG* CWnd::GetCurrentMessage() noexcept { return t_state.current; }
