@@ -103,9 +103,20 @@ void CScrollView::ScrollToDevicePosition(POINT point) {
     if (style & WS_VSCROLL)
         SetScrollPos(SB_VERT, point.y);
     CPoint now = GetDeviceScrollPosition();
-    // Moves the drawing and the child windows.
-    if (now != old)
-        ScrollWindow(old.x - now.x, old.y - now.y);
+    if (now == old)
+        return;
+    int dx = old.x - now.x, dy = old.y - now.y;
+    if (IsWindowVisible()) {
+        ScrollWindow(dx, dy);  // moves the drawing and the child windows
+        return;
+    }
+    // A hidden window is not scrolled by the system; its children still have to move.
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        CRect r;
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(&r), 2);
+        ::SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void CScrollView::UpdateBars() {

@@ -72,7 +72,10 @@ BOOL CALLBACK CountChild(HWND, LPARAM counter) {
 BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM counter) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == ::GetCurrentProcessId()) {
+    wchar_t className[8] = {};
+    ::GetClassNameW(hwnd, className, 8);
+    // The system makes and ends a thread's IME window along with its top-level windows.
+    if (pid == ::GetCurrentProcessId() && lstrcmpiW(className, L"IME") != 0) {
         ++*reinterpret_cast<int*>(counter);
         ::EnumChildWindows(hwnd, &CountChild, counter);
     }

@@ -14,7 +14,8 @@ void PumpPending();
 // GDI objects of the process. GetGuiResources when the system answers it; Wine answers 0,
 // so there the process's GDI handle table is counted instead.
 int GdiObjectCount();
-// Windows of the process: top-level windows and all their descendants.
+// Windows of the process: top-level windows and all their descendants (the system's IME
+// windows, which come and go with a thread's top-level windows, left out).
 int WindowCount();
 
 // Writes the window as it is shown now to build/screenshots/<name>.png (for people to
