@@ -2,6 +2,8 @@
 // recycle-bin folders.
 #include "foundation/Paths.h"
 
+#include "framework/Resource.h"
+
 namespace {
 
 const DWORD kFileSystemNameChars = 512;
@@ -32,20 +34,6 @@ DWORD WindowsMajorVersion() {
     if (!GetVersionExW(&info)) return 0;
     return info.dwMajorVersion;
 }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle() {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 }  // namespace
 
@@ -115,9 +103,9 @@ int CreateFolderLike(CString source, CString destination) {
     if (haveSource && created) {
         SetFileAttributesW(destination, data.dwFileAttributes);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination);
-        FileHandle folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        UniqueFile folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (folder.get() != INVALID_HANDLE_VALUE) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
+        if (folder) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
     }
     // The caller reports a failed creation with the error of CreateDirectoryW.
     SetLastError(error);

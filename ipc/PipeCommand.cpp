@@ -2,19 +2,12 @@
 
 #include <aclapi.h>
 
+#include "framework/Resource.h"
+
 namespace {
 
 // An auto-reset event for one overlapped operation, closed when the call returns.
-class IoEvent : private noncopyable {
-public:
-    IoEvent() : m_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~IoEvent() { if (m_event) CloseHandle(m_event); }
-    HANDLE get() const { return m_event; }
-    explicit operator bool() const { return m_event != nullptr; }
-
-private:
-    HANDLE m_event;
-};
+UniqueHandle NewIoEvent() { return UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
 }  // namespace
 
@@ -49,7 +42,7 @@ void PipeCommandBase::AbandonIo(HANDLE event) {
 
 bool PipeCommandBase::Write(const void* data, DWORD length) {
     if (m_pipe == INVALID_HANDLE_VALUE || length > kMaxPipeMessageSize) return false;
-    IoEvent event;
+    UniqueHandle event = NewIoEvent();
     if (!event) return false;
     OVERLAPPED ov{};
     ov.hEvent = event.get();
@@ -86,7 +79,7 @@ bool PipeCommandBase::Read(std::vector<BYTE>& message) {
             message.clear();
             return false;
         }
-        IoEvent event;
+        UniqueHandle event = NewIoEvent();
         if (!event) {
             message.clear();
             return false;
@@ -223,7 +216,7 @@ bool PipeCommandServer::Create() {
 
 bool PipeCommandServer::Accept() {
     if (m_pipe == INVALID_HANDLE_VALUE) return false;
-    IoEvent event;
+    UniqueHandle event = NewIoEvent();
     if (!event) return false;
     OVERLAPPED ov{};
     ov.hEvent = event.get();
