@@ -166,8 +166,9 @@ def icon_png(size, path, tmp):
     """A blue rounded tile with two white chevrons pointing on: the copy going fast."""
     u = size / 16.0  # the design is laid out on a 16 x 16 grid
     big = size * S
-    stroke = {16: 1.9, 24: 2.6, 32: 3.2, 48: 4.4}.get(size, size * 0.085)
-    tile = f'roundrectangle {p(0.5 * u)},{p(0.5 * u)} {p(15.5 * u)},{p(15.5 * u)} {3 * u * S:.2f},{3 * u * S:.2f}'
+    stroke = {16: 2.0, 24: 2.6, 32: 3.2, 48: 4.4}.get(size, size * 0.085)
+    m = max(1, round(size / 32))  # the margin round the tile, whole pixels so its edges are sharp
+    tile = f'roundrectangle {p(m)},{p(m)} {p(size - m)},{p(size - m)} {3 * u * S:.2f},{3 * u * S:.2f}'
     mask = os.path.join(tmp, f'mask{size}.png')
     convert('-size', f'{big}x{big}', 'xc:black', '-fill', 'white', '-draw', tile, mask)
     back = [(4.2, 4.3), (7.9, 8), (4.2, 11.7)]
