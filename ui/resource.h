@@ -150,5 +150,6 @@
 #define IDC_SKIP_SAME_FILES             1064  // 117
 
 // The window class of the speed graph, registered by the program when it first makes
-// one; the detailed progress view's template names it.
+// one; the detailed progress view's template names it. (A narrow literal, so that the
+// resource compiler takes it; L"" SWIFTLET_GRAPH_CLASS is the wide one.)
 #define SWIFTLET_GRAPH_CLASS            "_Custom_GraphProgressControl"

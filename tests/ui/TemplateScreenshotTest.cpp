@@ -297,7 +297,7 @@ TEST(TemplateScreenshots, ChooseFiles) {
     SetWindowTextW(w.Dialog(), L"12 ファイルの競合");
     SetText(w, IDC_NEW_FILES_CHECK, L"ドキュメントのファイル(&F)");
     // The program shortens the folder's name until the line fits.
-    SetText(w, IDC_EXISTING_FILES_CHECK, L"バックア...に既に存在するファイル(&A)");
+    SetText(w, IDC_EXISTING_FILES_CHECK, L"バッ...に既に存在するファイル(&A)");
     SetText(w, IDC_SKIP_SAME_FILES, L"日付とサイズが同じ3ファイルをスキップする(&S)");
     w.Show();
     Capture(w, w.Dialog(), L"choose-files");
