@@ -15,6 +15,7 @@
 
 using namespace Swiftlet;
 using TestFiles::JobOption;
+using TestFiles::Questions;
 using TestFiles::RunJob;
 using TestFiles::SameFile;
 using TestFiles::SameTree;
@@ -28,14 +29,6 @@ const CoreEventRecord* FindRecord(const std::vector<CoreEventRecord>& records, i
         if (record.code == code && (copyType < 0 || record.copyType == copyType))
             return &record;
     return nullptr;
-}
-
-std::vector<CoreEventRecord> Questions(const CoreEventScriptHandler& handler) {
-    std::vector<CoreEventRecord> out;
-    for (const CoreEventRecord& record : handler.Records())
-        if (record.code == kEventQuestion)
-            out.push_back(record);
-    return out;
 }
 
 void ExpectNoError(const CoreEventScriptHandler& handler) {
