@@ -154,7 +154,8 @@ int CopyAlgorithmMultiThread::MoveByRenaming() {
         // system cannot open as itself (Wine) is copied too: renaming it by its name
         // would move what it leads to.
         const CString target = folder + CopyStatusFindOperator::SourceItemName(source);
-        if (remover.OpensAsItself(source) != 1 || !MoveFileW(ToLongPath(source), ToLongPath(target)))
+        if (remover.OpensAsItself(FindCopyItem::NormalizeSource(source)) != 1 ||
+            !MoveFileW(ToLongPath(source), ToLongPath(target)))
             remaining.push_back(source);
     }
     if (remaining.empty())

@@ -273,15 +273,13 @@ void CopyAlgorithmMultiThread::AskWriterQuestion(const WindowsFileException& e) 
         const CString destination = writeWalk.GetDestinationPath();
         const CString source = writeWalk.GetSourcePath();
         WIN32_FILE_ATTRIBUTE_DATA destinationData{}, sourceData{};
+        const bool bothKnown = GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard, &destinationData) &&
+                               GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &sourceData);
         // A file never overwrites a folder (that would delete the folder with all it
         // holds): only the retry question is asked for it.
         const bool fileOverFolder = writeWalk.Current().type != CopyItemData::Folder &&
-                                    GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard,
-                                                         &destinationData) &&
                                     (destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (!fileOverFolder &&
-            GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard, &destinationData) &&
-            GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &sourceData)) {
+        if (bothKnown && !fileOverFolder) {
             CopyExceptionOverwrite question(source, sourceData, destination, destinationData);
             ApplyWriterAnswer(events ? events->AskOverwrite(&question) : 0);
             return;

@@ -51,7 +51,8 @@ int ItemRemover::IsAtItsPlace(HANDLE handle, const CString& path) {
 ItemRemover::Result ItemRemover::Remove(const CString& path, bool folder) {
     if (!m_setInformation.IsAvailable()) return RemoveByName(path, folder);
     const DWORD access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
-    const HANDLE handle = CreateFileW(ToLongPath(path), access, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
+    const HANDLE handle =
+        CreateFileW(ToLongPath(path), access, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return kFailed;
     const Result result = IsAtItsPlace(handle, path) ? RemoveOpened(handle, folder) : kNotItself;
     const DWORD error = GetLastError();
@@ -61,20 +62,24 @@ ItemRemover::Result ItemRemover::Remove(const CString& path, bool folder) {
 }
 
 ItemRemover::Result ItemRemover::RemoveOpened(HANDLE handle, bool folder) {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    bool readOnlyLifted = false;
-    FILE_BASIC_INFO basic = {};
-    if (!folder && GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-        // Zero attributes would mean "unchanged".
-        basic.FileAttributes = info.dwFileAttributes & kSettableAttributes & ~FILE_ATTRIBUTE_READONLY;
-        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        readOnlyLifted = m_setInformation(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
-    }
     FILE_DISPOSITION_INFO disposition = {};
     disposition.DeleteFile = TRUE;
     if (m_setInformation(handle, FileDispositionInfo, &disposition, sizeof(disposition))) return kRemoved;
-    const DWORD error = GetLastError();
-    if (readOnlyLifted) {
+    DWORD error = GetLastError();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    // A read-only file is refused: lift the mark and try once more.
+    if (folder || error != ERROR_ACCESS_DENIED || !GetFileInformationByHandle(handle, &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(error);
+        return kFailed;
+    }
+    FILE_BASIC_INFO basic = {};
+    // Zero attributes would mean "unchanged".
+    basic.FileAttributes = info.dwFileAttributes & kSettableAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (m_setInformation(handle, FileBasicInfo, &basic, sizeof(basic))) {
+        if (m_setInformation(handle, FileDispositionInfo, &disposition, sizeof(disposition))) return kRemoved;
+        error = GetLastError();
         basic.FileAttributes = (info.dwFileAttributes & kSettableAttributes) | FILE_ATTRIBUTE_READONLY;
         m_setInformation(handle, FileBasicInfo, &basic, sizeof(basic));
     }

@@ -266,8 +266,8 @@ TEST(SwiftletProgram, MoveAcrossDrivesLeavesWhatLinksLeadToAlone) {
     EXPECT_TRUE(TestFiles::ReadBytes(outside + L"\\precious.txt", bytes) && bytes == "precious");
     EXPECT_TRUE(TestFiles::ReadBytes(outside + L"\\inner\\more.txt", bytes) && bytes == "more");
     EXPECT_EQ((std::vector<CString>{L"inner\\", L"inner\\more.txt", L"precious.txt"}), TestFiles::ListTree(outside));
-    EXPECT_EQ((std::vector<CString>{L"file", L"link\\", L"link\\inner\\", L"link\\inner\\more.txt", L"link\\precious.txt",
-                                    L"mine.txt"}),
+    EXPECT_EQ((std::vector<CString>{L"file", L"link\\", L"link\\inner\\", L"link\\inner\\more.txt",
+                                    L"link\\precious.txt", L"mine.txt"}),
               TestFiles::ListTree(c / L"dst\\tree"));
     EXPECT_FALSE(TestFiles::Exists(tree + L"\\mine.txt")) << "moved";
 }

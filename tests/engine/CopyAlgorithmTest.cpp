@@ -10,6 +10,7 @@
 #include "control/CoreEventScript.h"
 #include "engine/CopyAlgorithm.h"
 #include "engine/CopyException.h"
+#include "foundation/Paths.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
@@ -174,6 +175,32 @@ TEST(CopyAlgorithm, SameVolumeMoveIsOneRenameWithoutCopying) {
     const CoreEventRecord* end = FindRecord(handler.Records(), kEventAlgorithmEnd);
     ASSERT_NE(nullptr, end);
     EXPECT_EQ(0u, end->copyMs);
+}
+
+TEST(CopyAlgorithm, SameVolumeMoveOutOfTheRecycleBinTakesTheNameACopyGets) {
+    // A deleted file lies in the recycle bin of the system drive under a name of the
+    // bin's own; the shell knows the name it had.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const CString bin = GetRecycleBinFolder(system[0]);
+    ASSERT_FALSE(bin.IsEmpty());
+    CString folder;
+    folder.Format(L"%s\\S-1-5-21-move-%u-%u", bin.GetString(), GetCurrentProcessId(), GetTickCount());
+    const CString recycled = folder + L"\\$RM0V3D.txt";
+    ASSERT_TRUE(TestFiles::WritePattern(recycled, 1200, 7));
+    TestFiles::TempDir c(L"recycled");  // on the bin's drive: the move is a rename
+    ASSERT_TRUE(TestFiles::MakeFolders(c / L"copied") && TestFiles::MakeFolders(c / L"moved"));
+
+    CoreEventScriptHandler copy, move;
+    EXPECT_EQ(1, RunJob(JobOption({recycled}, c / L"copied"), copy));
+    EXPECT_EQ(1, RunJob(JobOption({recycled}, c / L"moved", 1), move));
+    EXPECT_EQ(0, move.Count(kEventCopyBegin)) << "renamed";
+    const std::vector<CString> copied = TestFiles::ListTree(c / L"copied");
+    ASSERT_EQ(1u, copied.size());
+    EXPECT_EQ(copied, TestFiles::ListTree(c / L"moved"));
+    EXPECT_TRUE(TestFiles::SameFile(c / L"copied\\" + copied[0], c / L"moved\\" + copied[0]));
+    EXPECT_FALSE(TestFiles::Exists(recycled));
+    TestFiles::DeleteTree(folder);
 }
 
 TEST(CopyAlgorithm, MoveOntoExistingNameFallsBackToCopyThenDelete) {

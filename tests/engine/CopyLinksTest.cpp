@@ -164,7 +164,8 @@ TEST_F(LinkedTree, MovedLinkAsTheSourceLeavesItsTargetInPlace) {
         EXPECT_EQ(0, handler.Count(kEventError)) << destination.GetString();
         ExpectOutsideUntouched();
         EXPECT_TRUE(TestFiles::SameFile(outside + L"\\precious.txt", destination + L"\\fileLink"));
-        EXPECT_TRUE(TestFiles::SameFile(outside + L"\\inner\\more.txt", destination + L"\\folderLink\\inner\\more.txt"));
+        EXPECT_TRUE(
+            TestFiles::SameFile(outside + L"\\inner\\more.txt", destination + L"\\folderLink\\inner\\more.txt"));
         if (OnWine()) {
             EXPECT_TRUE(TestFiles::Exists(src + L"\\folderLink"));
             EXPECT_TRUE(TestFiles::Exists(src + L"\\fileLink"));
