@@ -15,17 +15,6 @@ const GetFinalPathNameByHandleW& FinalPathFunction() {
     return function;
 }
 
-CString FinalPathOf(const CString& path, DWORD flags) {
-    // No access is asked for: only the name is wanted, and a folder another program holds
-    // open without sharing can still be looked at.
-    const HANDLE handle = CreateFileW(ToLongPath(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return CString();
-    const CString finalPath = GetFinalPath(handle);
-    CloseHandle(handle);
-    return finalPath;
-}
-
 }  // namespace
 
 int IsLinkReparsePoint(DWORD attributes, DWORD reparseTag) {
@@ -55,9 +44,16 @@ CString GetFinalPath(HANDLE handle) {
     return CString();
 }
 
-CString GetRealPath(const CString& path) { return FinalPathOf(path, 0); }
-
-CString GetOwnFinalPath(const CString& path) { return FinalPathOf(path, FILE_FLAG_OPEN_REPARSE_POINT); }
+CString GetRealPath(const CString& path) {
+    // No access is asked for: only the name is wanted, and a folder another program holds
+    // open without sharing can still be looked at.
+    const HANDLE handle = CreateFileW(ToLongPath(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return CString();
+    const CString finalPath = GetFinalPath(handle);
+    CloseHandle(handle);
+    return finalPath;
+}
 
 CString JoinPath(const CString& folder, const CString& name) {
     if (folder.IsEmpty()) return name;

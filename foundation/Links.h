@@ -23,10 +23,6 @@ CString GetFinalPath(HANDLE handle);
 // when it cannot be opened or told.
 CString GetRealPath(const CString& path);
 
-// The final path of the object path names itself, a link included (the link is not
-// followed where the system can open a link as itself); empty when unknown.
-CString GetOwnFinalPath(const CString& path);
-
 // folder + "\" + name, with one backslash between them.
 CString JoinPath(const CString& folder, const CString& name);
 
