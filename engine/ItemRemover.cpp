@@ -54,21 +54,21 @@ ItemRemover::Result ItemRemover::Remove(const CString& path, bool folder) {
     const HANDLE handle =
         CreateFileW(ToLongPath(path), access, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return kFailed;
-    const Result result = IsAtItsPlace(handle, path) ? RemoveOpened(handle, folder) : kNotItself;
+    const Result result = IsAtItsPlace(handle, path) ? RemoveOpened(handle) : kNotItself;
     const DWORD error = GetLastError();
     CloseHandle(handle);  // a file marked for deletion goes now
     SetLastError(error);
     return result;
 }
 
-ItemRemover::Result ItemRemover::RemoveOpened(HANDLE handle, bool folder) {
+ItemRemover::Result ItemRemover::RemoveOpened(HANDLE handle) {
     FILE_DISPOSITION_INFO disposition = {};
     disposition.DeleteFile = TRUE;
     if (m_setInformation(handle, FileDispositionInfo, &disposition, sizeof(disposition))) return kRemoved;
     DWORD error = GetLastError();
     BY_HANDLE_FILE_INFORMATION info = {};
-    // A read-only file is refused: lift the mark and try once more.
-    if (folder || error != ERROR_ACCESS_DENIED || !GetFileInformationByHandle(handle, &info) ||
+    // A read-only file or folder is refused: lift the mark and try once more.
+    if (error != ERROR_ACCESS_DENIED || !GetFileInformationByHandle(handle, &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(error);
         return kFailed;

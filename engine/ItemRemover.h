@@ -23,10 +23,10 @@ public:
     ItemRemover(const ItemRemover&) = delete;
     ItemRemover& operator=(const ItemRemover&) = delete;
 
-    // Deletes a file; a read-only attribute is lifted first and put back when the
-    // deletion fails.
+    // Deletes a file. A read-only mark that stands in the way is lifted, and put back when
+    // the deletion fails all the same.
     Result RemoveFile(const CString& path);
-    // Removes an empty folder, or a link to a folder as the link.
+    // Removes an empty folder (read-only or not), or a link to a folder as the link.
     Result RemoveFolder(const CString& path);
     // 1 when path opens as the object it names, so that renaming or removing it by name
     // acts on that object; 0 when it leads elsewhere or cannot be opened.
@@ -34,7 +34,7 @@ public:
 
 private:
     Result Remove(const CString& path, bool folder);
-    Result RemoveOpened(HANDLE handle, bool folder);
+    Result RemoveOpened(HANDLE handle);
     Result RemoveByName(const CString& path, bool folder);
     // 1 when the handle, opened as itself, is the object found at path's place.
     int IsAtItsPlace(HANDLE handle, const CString& path);

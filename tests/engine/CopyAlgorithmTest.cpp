@@ -224,6 +224,7 @@ TEST(CopyAlgorithm, CrossVolumeMoveCopiesThenDeletesAndRemovesFolders) {
     ASSERT_TRUE(TestFiles::WriteBytes(c / L"src\\dir\\sub\\ro.txt", "read-only"));
     ASSERT_TRUE(SetFileAttributesW(c / L"src\\dir\\sub\\ro.txt", FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(TestFiles::MakeFolders(c / L"src\\dir\\empty"));
+    ASSERT_TRUE(SetFileAttributesW(c / L"src\\dir\\empty", FILE_ATTRIBUTE_READONLY));
     TestFiles::TempDir reference(L"ref");
     ASSERT_TRUE(TestFiles::WritePattern(reference / L"dir\\a.txt", 5000, 1));
     ASSERT_TRUE(TestFiles::WritePattern(reference / L"dir\\sub\\b.txt", 20 * MiB, 2));
