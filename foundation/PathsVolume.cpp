@@ -101,7 +101,12 @@ int CreateFolderLike(CString source, CString destination) {
     const BOOL created = CreateDirectoryW(destination, nullptr);
     const DWORD error = GetLastError();
     if (haveSource && created) {
-        SetFileAttributesW(destination, data.dwFileAttributes);
+        // Only the marks a folder can be given: a link's reparse mark, for one, is not
+        // the copy's (it holds what the link led to).
+        const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                               FILE_ATTRIBUTE_TEMPORARY;
+        if (data.dwFileAttributes & settable) SetFileAttributesW(destination, data.dwFileAttributes & settable);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination);
         UniqueFile folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
