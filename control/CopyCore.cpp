@@ -60,6 +60,7 @@ void CopyCore::Run() {
             algorithm->SetElevatePeer(elevatePeer);
             algorithm->Run();
             poolPeakUsed = algorithm->GetPoolPeakUsed();
+            AlgorithmEnded(*algorithm);
         }
         thread = nullptr;
         events->OnCoreEnd();

@@ -42,6 +42,11 @@ public:
     // After event 1001: the most the job's buffer pool held at once, in bytes.
     std::atomic<uint64_t> poolPeakUsed{0};
 
+protected:
+    // On the job's thread once the algorithm has run, before event 1001, while its item
+    // trees (with what was written and what was skipped) still exist.
+    virtual void AlgorithmEnded(const CopyAlgorithmMultiThread& /*algorithm*/) {}
+
 private:
     static UINT __cdecl ThreadProc(LPVOID self);
 };

@@ -4,7 +4,7 @@
 
 #include "control/CopyCore.h"
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyException.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
