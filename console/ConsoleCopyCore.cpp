@@ -40,7 +40,9 @@ ConsoleJobOutcome ConsoleCopyCore::Collect(const CopyStatus& status) {
                 const auto* parent = it.get_node()->parent;
                 const bool topmost = parent == nullptr || parent->data.type == CopyItemData::BaseFolder ||
                                      !Has(parent->data, CopyItemData::Skip);
-                if (item.type == CopyItemData::DeleteSource)
+                // Below a skipped item, deletions and removals are left out with it; a
+                // deletion skipped on its own failed.
+                if (topmost && item.type == CopyItemData::DeleteSource)
                     outcome.sourcesKept.push_back(source);
                 else if (topmost && item.type != CopyItemData::RemoveSourceFolder)
                     outcome.skipped.push_back({source, CopyItemsData::GetDestinationPath(tree, it)});

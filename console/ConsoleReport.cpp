@@ -93,7 +93,9 @@ std::vector<CString> FormatSummary(const ConsoleSummary& s) {
     CString done;
     done.Format(IDS_CONSOLE_DONE, s.items, FormatByteSize(s.bytes).GetString(), GetOperationText(s.move).GetString(),
                 FormatDuration((s.totalMs + 500) / 1000).GetString(), FormatByteSize(average).GetString());
-    lines.push_back(done);
+    // A move that only renamed has nothing to count but what it renamed.
+    if (s.items > 0 || s.renamed == 0)
+        lines.push_back(done);
     if (s.renamed > 0) {
         CString renamed;
         renamed.Format(IDS_CONSOLE_RENAMED, s.renamed);

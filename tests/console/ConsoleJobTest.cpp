@@ -118,18 +118,23 @@ TEST(ConsoleJobOutcome, TreesGiveWrittenFilesWithTheirStreamsAndTopmostSkippedIt
     status.items.AddItem(CopyItemData(L"C:\\s\\dir\\old\\b.txt", 7, CopyItemData::File, skipped));
     status.items.AddItem(CopyItemData(L"C:\\s\\dir\\c.txt", 5, CopyItemData::File, skipped));
     status.items.AddItem(CopyItemData(L"C:\\s\\dir\\c.txt:s:$DATA", 1, CopyItemData::Stream, skipped));
+    status.items.AddItem(CopyItemData(L"C:\\s\\dir\\c.txt", 0, CopyItemData::DeleteSource, skipped));
     status.items.AddItem(CopyItemData(L"C:\\s\\dir\\d.txt", 3, CopyItemData::File, CopyItemData::Passed));
+    status.items.AddItem(CopyItemData(L"C:\\s\\dir\\e.txt", 2, CopyItemData::File, written));
+    status.items.AddItem(CopyItemData(L"C:\\s\\dir\\e.txt", 0, CopyItemData::DeleteSource, skipped));
     (*status.items.trees[0].begin()).destName = L"D:\\t";
 
     const ConsoleJobOutcome o = ConsoleCopyCore::Collect(status);
     EXPECT_EQ((std::vector<CString>{L"C:\\s\\dir"}), o.treeSources);
-    ASSERT_EQ(2u, o.files.size());
+    ASSERT_EQ(3u, o.files.size());
     EXPECT_EQ(CString(L"D:\\t\\dir\\a.txt"), o.files[0].destination);
     EXPECT_EQ(-1, o.files[0].fileIndex);
     EXPECT_EQ(CString(L"C:\\s\\dir\\a.txt:s:$DATA"), o.files[1].source);
     EXPECT_EQ(0, o.files[1].fileIndex);
-    EXPECT_EQ(2u, o.items);   // dir and a.txt; d.txt was never written
-    EXPECT_EQ(14u, o.bytes);
+    EXPECT_EQ(3u, o.items);   // dir, a.txt and e.txt; d.txt was never written
+    EXPECT_EQ(16u, o.bytes);
+    // e.txt's source could not be deleted; c.txt's deletion went with c.txt.
+    EXPECT_EQ((std::vector<CString>{L"C:\\s\\dir\\e.txt"}), o.sourcesKept);
     ASSERT_EQ(2u, o.skipped.size());
     EXPECT_EQ(CString(L"C:\\s\\dir\\old"), o.skipped[0].first);
     EXPECT_EQ(CString(L"D:\\t\\dir\\c.txt"), o.skipped[1].second);

@@ -67,6 +67,21 @@ class NoDisplay(FolderTestCase):
             self.assertEqual(2, code, args)
             self.assertIn(message, err)
 
+    def test_move_renames_on_one_volume_and_keeps_a_source_that_was_not_moved(self):
+        write(self.path('src', 'in', 'a.txt'), 'a')
+        write(self.path('b.txt'), 'new')
+        write(self.path('dst', 'b.txt'), 'old')
+        code, out, err = self.run_script('-m', self.path('src'), self.path('b.txt'), self.path('dst'))
+        self.assertEqual(1, code, out + err)
+        self.assertEqual(b'a', read(self.path('dst', 'src', 'in', 'a.txt')))
+        self.assertFalse(os.path.exists(self.path('src')))
+        self.assertEqual(b'new', read(self.path('b.txt')))
+        self.assertEqual(b'old', read(self.path('dst', 'b.txt')))
+        lines = out.splitlines()
+        self.assertEqual(['1 個の項目を名前の変更で移動しました。', 'スキップまたは失敗した項目（1 個）：',
+                          '  %s: 宛先にはすでに"b.txt"という名前のファイルが存在します' % windows_path(self.path('dst', 'b.txt'))],
+                         lines[1:], out)
+
     def test_verified_move_deletes_the_sources_after_comparing(self):
         data = os.urandom(2 * 1048576 + 5)
         write(self.path('src', 'big.bin'), data)
