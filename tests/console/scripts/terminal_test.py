@@ -27,6 +27,20 @@ class AtATerminal(FolderTestCase):
         self.assertEqual(b'new', read(self.path('dst', 'src', 'a.txt')))
         self.assertIn('1 個の項目（3バイト）をコピーしました。', term.text())
 
+    def test_ctrl_c_at_a_question_cancels_and_touches_nothing(self):
+        write(self.path('src', 'a.txt'), 'new')
+        write(self.path('dst', 'src', 'a.txt'), 'old')
+        term = Terminal('--console', self.path('src'), self.path('dst'))
+        try:
+            term.read_until(r'\[c\] キャンセル >')
+            term.type('\x03')
+            code = term.wait()
+        finally:
+            term.close()
+        self.assertEqual(3, code, term.text())
+        self.assertIn('作業を取り消しました。', term.text())
+        self.assertEqual(b'old', read(self.path('dst', 'src', 'a.txt')))
+
     def test_status_line_updates_and_ctrl_c_cancels_a_large_file(self):
         os.makedirs(self.path('src'))
         os.makedirs(self.path('dst'))
