@@ -79,8 +79,9 @@ ConsoleApp::~ConsoleApp() {
 
 void ConsoleApp::Interrupt() {
     SetEvent(interrupt);
-    if (ConsoleEventHandler* current = handler.load())
-        current->RequestCancel();
+    std::lock_guard<std::mutex> guard(handlerLock);
+    if (handler)
+        handler->RequestCancel();
 }
 
 void ConsoleApp::StartStatus(std::function<ConsoleProgress()> progress) {
@@ -183,13 +184,19 @@ int ConsoleApp::RunJob(const ConsoleCommandLine& command) {
     if (command.verify)
         core.option.move = 0;
     core.handler = &events;
-    handler = &events;
-    if (WaitForSingleObject(interrupt, 0) == WAIT_OBJECT_0)
-        events.RequestCancel();
+    {
+        std::lock_guard<std::mutex> guard(handlerLock);
+        handler = &events;
+        if (WaitForSingleObject(interrupt, 0) == WAIT_OBJECT_0)
+            events.RequestCancel();
+    }
     StartStatus([&events] { return events.Progress(); });
     core.Run();
     StopStatus();
-    handler = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(handlerLock);
+        handler = nullptr;
+    }
 
     const ConsoleJobOutcome& outcome = core.outcome;
     summary.cancelled = events.Cancelled() ? 1 : 0;

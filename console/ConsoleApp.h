@@ -4,8 +4,8 @@
 // asked, prints the summary and answers the exit status.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -52,7 +52,9 @@ private:
     HANDLE finished = nullptr;
     HANDLE statusStop = nullptr;
     std::thread statusThread;
-    std::atomic<ConsoleEventHandler*> handler{nullptr};
+    // The running job's handler, for the control handler's thread; null between jobs.
+    std::mutex handlerLock;
+    ConsoleEventHandler* handler = nullptr;
 };
 
 }  // namespace Swiftlet
