@@ -82,6 +82,24 @@ TEST(ConsoleJob, IfExistsReplacesOrKeepsBothUnderANewName) {
     EXPECT_EQ(1u, replaced.outcome.items);
 }
 
+TEST(ConsoleJob, AFileInUseIsSkippedWithTheSystemsReasonUnderThePathTheTreeKnows) {
+    TestFiles::TempDir t(L"cj");
+    ASSERT_TRUE(TestFiles::WriteBytes(t / L"src\\busy.txt", "busy"));
+    ASSERT_TRUE(TestFiles::WriteBytes(t / L"src\\free.txt", "free"));
+    ASSERT_TRUE(TestFiles::MakeFolders(t / L"dst"));
+    HANDLE held = CreateFileW(t / L"src\\busy.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const JobResult r = RunUnattended(t / L"src", t / L"dst", kIfExistsAsk);
+    CloseHandle(held);
+    EXPECT_EQ("free", Read(t / L"dst\\src\\free.txt"));
+    EXPECT_FALSE(TestFiles::Exists(t / L"dst\\src\\busy.txt"));
+    ASSERT_EQ(1u, r.problems.size());
+    EXPECT_EQ(GetSystemErrorMessage(ERROR_SHARING_VIOLATION), r.problems[0].reason);
+    // The summary matches the question's item with the trees' to list it once.
+    ASSERT_EQ(1u, r.outcome.skipped.size());
+    EXPECT_EQ(r.outcome.skipped[0].first, r.problems[0].path);
+}
+
 TEST(ConsoleJob, ErrorsThatEndTheJobAreKeptInTheWindowsWords) {
     TestFiles::TempDir t(L"cj");
     ASSERT_TRUE(TestFiles::WriteBytes(t / L"src\\a.txt", "x"));
