@@ -6,6 +6,7 @@
 
 #include "WindowTestIds.h"
 #include "WindowTestSupport.h"
+#include "tests/support/Screenshot.h"
 #include "framework/Afx.h"
 #include "framework/CDataExchange.h"
 #include "framework/CDialog.h"
@@ -115,7 +116,7 @@ TEST(DialogTest, ModalDialogEndedFromATimerReturnsTheCode) {
     dialog.waitVisible = true;
     dialog.ticks = 500;
     dialog.onTimer = [](CTestDialog& d) {
-        SaveScreenshot(d.m_hWnd, L"framework_test_dialog");
+        SaveWindowScreenshot(d.m_hWnd, L"framework-test-dialog");
         d.EndDialog(42);
     };
     EXPECT_EQ(dialog.DoModal(), 42);
