@@ -118,11 +118,43 @@ _wine_prepare_locked() {
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
     touch "$state/warm"
   fi
+  if [ -n "${SWIFTLET_HOLD_DESKTOP:-}" ] && [ "${SWIFTLET_NO_DISPLAY:-0}" != 1 ]; then _wine_hold_desktop; fi
+}
+
+# Wine starts its desktop process (explorer.exe /desktop) for the first program that
+# touches the window system, and that process keeps the program's standard output open
+# until it ends, about a second after the last windowed program has ended. In a test run
+# the window tests keep it alive, so whoever reads the output of the test that started
+# it (ctest) would wait for the rest of the run. With SWIFTLET_HOLD_DESKTOP set, the
+# desktop is started here by a holder whose output goes nowhere and is held until the
+# session ends (wine_shutdown).
+_wine_hold_desktop() {
+  local state; state=$(_wine_state_dir)
+  local hold="$SWIFTLET_BUILD/DesktopHold.exe"
+  [ -f "$hold" ] || return 0
+  if [ -f "$state/desktop.pid" ] && kill -0 "$(cat "$state/desktop.pid")" 2>/dev/null; then return 0; fi
+  local fifo="$state/desktop.fifo"
+  [ -p "$fifo" ] || { rm -f "$fifo"; mkfifo "$fifo"; }
+  # Opened for reading and writing, the FIFO never ends: the holder waits on it for ever.
+  "$WINE" "$hold" /hold <>"$fifo" >/dev/null 2>&1 &
+  echo $! > "$state/desktop.pid"
+  # Tests start once the desktop is up, so that none of them starts it.
+  local prefix; prefix=$(readlink -m "$WINEPREFIX")
+  for _ in $(seq 200); do
+    local p
+    for p in $(pgrep -f 'explorer.exe /desktop' 2>/dev/null); do
+      if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qxF -e "WINEPREFIX=$prefix" -e "WINEPREFIX=$WINEPREFIX"; then
+        return 0
+      fi
+    done
+    sleep 0.05
+  done
 }
 
 wine_shutdown() {
   "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
   local state; state=$(_wine_state_dir)
+  if [ -f "$state/desktop.pid" ]; then kill "$(cat "$state/desktop.pid")" 2>/dev/null || true; rm -f "$state/desktop.pid"; fi
   # Only the Xvfb this folder started, and only while it is still that process.
   if _wine_own_display >/dev/null; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
   rm -f "$state/xvfb.pid" "$state/display"
