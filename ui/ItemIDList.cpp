@@ -1,0 +1,81 @@
+#include "ui/ItemIDList.h"
+
+#include "foundation/ComPtr.h"
+#include "ui/ShellFunctions.h"
+
+namespace UShell {
+
+LPITEMIDLIST ItemIDListCreator::Create(LPCWSTR path) const {
+    if (!path || !*path)
+        return nullptr;
+    if (LPITEMIDLIST list = FromPath(path))
+        return list;
+    if (LPITEMIDLIST list = FromDesktopFolder(path))
+        return list;
+    if (LPITEMIDLIST list = FromSimplePath(path))
+        return list;
+    return FromShellPath(path);
+}
+
+void ItemIDListCreator::Free(LPITEMIDLIST list) const {
+    if (!list)
+        return;
+    if (m_free)
+        m_free(list);
+    else
+        ::CoTaskMemFree(list);
+}
+
+LPITEMIDLIST ItemIDListCreator::FromPath(LPCWSTR path) const {
+    return m_createFromPath ? m_createFromPath(path) : nullptr;
+}
+
+LPITEMIDLIST ItemIDListCreator::FromDesktopFolder(LPCWSTR path) const {
+    IShellFolder* desktop = nullptr;
+    if (!m_desktopFolder || FAILED(m_desktopFolder(&desktop)) || !desktop)
+        return nullptr;
+    LPITEMIDLIST list = nullptr;
+    // The folder may write into the name it parses.
+    const size_t length = wcslen(path);
+    wchar_t* name = static_cast<wchar_t*>(::CoTaskMemAlloc((length + 1) * sizeof(wchar_t)));
+    if (name) {
+        wcscpy(name, path);
+        if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name, nullptr, &list, nullptr)))
+            list = nullptr;
+        ::CoTaskMemFree(name);
+    }
+    desktop->Release();
+    return list;
+}
+
+LPITEMIDLIST ItemIDListCreator::FromSimplePath(LPCWSTR path) {
+    UShell::SHSimpleIDListFromPath simple;
+    return simple ? simple(path) : nullptr;
+}
+
+LPITEMIDLIST ItemIDListCreator::FromShellPath(LPCWSTR path) {
+    UShell::SHILCreateFromPath create;
+    LPITEMIDLIST list = nullptr;
+    if (!create || FAILED(create(path, &list, nullptr)))
+        return nullptr;
+    return list;
+}
+
+}  // namespace UShell
+
+namespace UShell {
+
+HRESULT GetUIObjectOf(LPCITEMIDLIST list, const UShell::ILFindLastID& findLastID, REFIID riid, void** object) {
+    *object = nullptr;
+    UShell::SHBindToParent bindToParent;
+    if (!list || !findLastID || !bindToParent)
+        return E_NOTIMPL;
+    LPCITEMIDLIST last = findLastID(list);
+    ComPtr<IShellFolder> parent;
+    HRESULT hr = bindToParent(list, IID_IShellFolder, parent.ReceiveVoid(), nullptr);
+    if (FAILED(hr) || !parent || !last)
+        return FAILED(hr) ? hr : E_FAIL;
+    return parent->GetUIObjectOf(nullptr, 1, &last, riid, nullptr, object);
+}
+
+}  // namespace UShell
