@@ -57,8 +57,8 @@ HBITMAP ThumbnailGetter::FromThumbnailCache(LPCITEMIDLIST list, SIZE size) const
     COSVersion os;
     const DWORD flags = ThumbnailCacheFlags(os.osvi.dwMajorVersion, os.osvi.dwMinorVersion);
     ComPtr<ISharedBitmap> shared;
-    if (FAILED(cache->GetThumbnail(item.Get(), static_cast<UINT>(size.cx), static_cast<WTS_FLAGS>(flags), shared.Receive(), nullptr,
-                                   nullptr)) ||
+    if (FAILED(cache->GetThumbnail(item.Get(), static_cast<UINT>(size.cx), static_cast<WTS_FLAGS>(flags),
+                                   shared.Receive(), nullptr, nullptr)) ||
         !shared)
         return nullptr;
     HBITMAP bitmap = nullptr;
