@@ -1,5 +1,7 @@
 #include "ui/ItemIDList.h"
 
+#include <string>
+
 #include "foundation/ComPtr.h"
 #include "ui/ShellFunctions.h"
 
@@ -31,20 +33,14 @@ LPITEMIDLIST ItemIDListCreator::FromPath(LPCWSTR path) const {
 }
 
 LPITEMIDLIST ItemIDListCreator::FromDesktopFolder(LPCWSTR path) const {
-    IShellFolder* desktop = nullptr;
-    if (!m_desktopFolder || FAILED(m_desktopFolder(&desktop)) || !desktop)
+    ComPtr<IShellFolder> desktop;
+    if (!m_desktopFolder || FAILED(m_desktopFolder(desktop.Receive())) || !desktop)
         return nullptr;
     LPITEMIDLIST list = nullptr;
-    // The folder may write into the name it parses.
-    const size_t length = wcslen(path);
-    wchar_t* name = static_cast<wchar_t*>(::CoTaskMemAlloc((length + 1) * sizeof(wchar_t)));
-    if (name) {
-        wcscpy(name, path);
-        if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name, nullptr, &list, nullptr)))
-            list = nullptr;
-        ::CoTaskMemFree(name);
-    }
-    desktop->Release();
+    // The folder takes the name as writable text.
+    std::wstring name(path);
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &list, nullptr)))
+        list = nullptr;
     return list;
 }
 
