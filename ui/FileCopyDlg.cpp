@@ -8,6 +8,7 @@
 #include "framework/CDC.h"
 #include "ipc/MultiUIServerThread.h"
 #include "ui/ChildWindowRegion.h"
+#include "ui/DialogBitmap.h"
 #include "ui/TaskFrameFormView.h"
 #include "ui/TaskFrameWnd.h"
 #include "ui/TaskFrameWndListView.h"
@@ -30,7 +31,7 @@ BEGIN_MESSAGE_MAP(CFileCopyDlg, CHideDialog)
     ON_NOTIFY(TaskMessages::kNotifyOperationAdded, 0, OnOperationAdded)
     ON_NOTIFY(TaskMessages::kNotifyOperationRemoved, 0, OnOperationRemovedOrSwitched)
     ON_NOTIFY(TaskMessages::kNotifyViewSwitched, 0, OnOperationRemovedOrSwitched)
-    ON_BN_CLICKED(IDC_DETAILS_TOGGLE, OnDetailsClicked)
+    ON_NOTIFY(MSBN_STATUSCHANGED, IDC_DETAILS_TOGGLE, OnDetailsToggled)
 END_MESSAGE_MAP()
 
 namespace {
@@ -87,13 +88,17 @@ bool CFileCopyDlg::CreateList() {
 BOOL CFileCopyDlg::OnInitDialog() {
     CHideDialog::OnInitDialog();
     LoadIcons();
-    // The banner (bitmap 133) is the template's own image.
+    LoadScaledDialogBitmap(m_hWnd, IDC_BANNER, IDB_BANNER, m_banner);
     m_detailsToggle.SubclassDlgItem(IDC_DETAILS_TOGGLE, this);
+    m_detailsToggle.LoadBitmaps(IDB_CHEVRON_NORMAL_COLLAPSED, IDB_CHEVRON_NORMAL_EXPANDED,
+                                IDB_CHEVRON_PRESSED_COLLAPSED, IDB_CHEVRON_PRESSED_EXPANDED, IDB_CHEVRON_HOT_COLLAPSED,
+                                IDB_CHEVRON_HOT_EXPANDED, IDB_CHEVRON_DISABLED_COLLAPSED,
+                                IDB_CHEVRON_DISABLED_EXPANDED, RGB(255, 255, 255));
+    m_detailsToggle.Invalidate();
     m_detailsLabel.SubclassDlgItem(IDC_DETAILS_LABEL, this);
-    m_chevronDown.LoadBitmap(IDB_CHEVRON_NORMAL_COLLAPSED);
-    m_chevronUp.LoadBitmap(IDB_CHEVRON_NORMAL_EXPANDED);
-    m_detailsToggle.ModifyStyle(BS_TYPEMASK, BS_PUSHBUTTON | BS_BITMAP | BS_FLAT);
-    ShowDetails(false);
+    CString label;
+    label.LoadString(IDS_MORE_DETAILS);
+    m_detailsLabel.SetWindowText(label);
     if (!CreateList()) {
         EndDialog(-1);
         return FALSE;
@@ -103,12 +108,11 @@ BOOL CFileCopyDlg::OnInitDialog() {
     GetWindowRect(&window);
     m_minWidth = window.Width();
     m_fixedHeight = window.Height() - ChildRect(this, IDC_LIST_PLACEHOLDER).Height();
-    CRect client;
-    GetClientRect(&client);
-    m_layoutClient = client.Size();
-    m_layoutList = ChildRect(this, IDC_LIST_PLACEHOLDER);
-    m_layoutToggle = ChildRect(this, IDC_DETAILS_TOGGLE);
-    m_layoutLabel = ChildRect(this, IDC_DETAILS_LABEL);
+    m_resize.Init(&m_hWnd);
+    m_resize.Add({::GetDlgItem(m_hWnd, IDC_BANNER), ResizeItem::noRedraw});
+    m_resize.Add({m_detailsToggle.m_hWnd, ResizeItem::noRedraw | ResizeItem::moveX | ResizeItem::moveY});
+    m_resize.Add({m_detailsLabel.m_hWnd, ResizeItem::noRedraw | ResizeItem::moveX | ResizeItem::moveY});
+    m_resize.Add({m_list->m_hWnd, ResizeItem::noRedraw | ResizeItem::stretchX | ResizeItem::stretchY});
     CenterOnWorkArea();
 
     m_serverThread = Swiftlet::MultiUICommand::ServerThread::Start(m_hWnd, TaskMessages::kJobArrived);
@@ -214,23 +218,10 @@ void CFileCopyDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
     Default();
 }
 
-void CFileCopyDlg::LayoutChildren() {
-    if (!m_list || m_layoutClient.cx == 0)
-        return;
-    CRect client;
-    GetClientRect(&client);
-    const int dx = client.Width() - m_layoutClient.cx;
-    const int dy = client.Height() - m_layoutClient.cy;
-    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
-    m_list->SetWindowPos(nullptr, 0, 0, m_layoutList.Width() + dx, m_layoutList.Height() + dy, flags | SWP_NOMOVE);
-    m_detailsToggle.SetWindowPos(nullptr, m_layoutToggle.left, m_layoutToggle.top + dy, 0, 0, flags | SWP_NOSIZE);
-    m_detailsLabel.SetWindowPos(nullptr, m_layoutLabel.left, m_layoutLabel.top + dy, 0, 0, flags | SWP_NOSIZE);
-}
-
 void CFileCopyDlg::OnSize(UINT type, int cx, int cy) {
     CHideDialog::OnSize(type, cx, cy);
     if (type != SIZE_MINIMIZED) {
-        LayoutChildren();
+        m_resize.OnSize();
         if (m_lastSizeType == SIZE_MINIMIZED)
             RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
         else
@@ -314,14 +305,12 @@ void CFileCopyDlg::RefreshToggle() {
     m_detailsLabel.EnableWindow(enable);
 }
 
-void CFileCopyDlg::OnDetailsClicked() { ShowDetails(!m_detailsShown); }
-
-void CFileCopyDlg::ShowDetails(bool shown) {
-    m_detailsShown = shown;
-    m_detailsToggle.SetBitmap(shown ? m_chevronUp : m_chevronDown);
+void CFileCopyDlg::OnDetailsToggled(NMHDR*, LRESULT* result) {
+    const bool shown = m_detailsToggle.GetStatus() == 1;
+    if (m_list)
+        m_list->SetViewMode(shown ? TaskMessages::kViewDetailed : TaskMessages::kViewCompact);
     CString label;
     label.LoadString(shown ? IDS_FEWER_DETAILS : IDS_MORE_DETAILS);
     m_detailsLabel.SetWindowText(label);
-    if (m_list)
-        m_list->SetViewMode(shown ? TaskMessages::kViewDetailed : TaskMessages::kViewCompact);
+    *result = 0;
 }

@@ -8,7 +8,9 @@
 
 #include "framework/CGdiObject.h"
 #include "framework/Controls.h"
+#include "ui/BitmapButtons.h"
 #include "ui/HideDialog.h"
+#include "ui/ResizeManager.h"
 
 namespace Swiftlet {
 class ICreateCopyOption;
@@ -58,28 +60,24 @@ protected:
     afx_msg void OnClose();
     afx_msg void OnOperationAdded(NMHDR* header, LRESULT* result);
     afx_msg void OnOperationRemovedOrSwitched(NMHDR* header, LRESULT* result);
-    afx_msg void OnDetailsClicked();
+    afx_msg void OnDetailsToggled(NMHDR* header, LRESULT* result);
 
 private:
     bool CreateList();
     void LoadIcons();
-    // Moves the toggle and its label with the bottom edge and stretches the list.
-    void LayoutChildren();
     void RedrawAll();
     void RefreshCaption();
     // The toggle can be used while an operation runs or is paused.
     void RefreshToggle();
-    void ShowDetails(bool shown);
     void BringToForeground();
     void CenterOnWorkArea();
 
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
-    CButton m_detailsToggle;
+    CBitmap m_banner;
+    ResizeManager m_resize;
+    CBitmapChevronButton m_detailsToggle;
     CStatic m_detailsLabel;
-    CBitmap m_chevronDown;
-    CBitmap m_chevronUp;
-    bool m_detailsShown = false;
     int m_lastSizeType = SIZE_RESTORED;
     UINT_PTR m_showTimer = 0;
     Swiftlet::ICreateCopyOption* m_initialJob = nullptr;
@@ -91,11 +89,6 @@ private:
     // The size the window was last fitted to; 0 until it has been fitted once.
     int m_lastWidth = 0;
     int m_lastHeight = 0;
-    // Where the children were at start, and the client size then.
-    CSize m_layoutClient;
-    CRect m_layoutList;
-    CRect m_layoutToggle;
-    CRect m_layoutLabel;
     // The last operation has ended: no job is taken any more.
     bool m_ending = false;
     CTaskFrameWndListView* m_list = nullptr;

@@ -22,14 +22,12 @@ void CInterimProgressView::DoDataExchange(CDataExchange* dx) {
 
 void CInterimProgressView::OnInitialUpdate() {
     CFileCopyFormViewBase::OnInitialUpdate();
-    // The buttons show only their images.
-    m_pauseImage.LoadBitmap(IDB_PAUSE_NORMAL);
-    m_resumeImage.LoadBitmap(IDB_RESUME_NORMAL);
-    m_cancelImage.LoadBitmap(IDB_CANCEL_NORMAL);
-    for (CButton* button : {&m_pause, &m_cancel})
-        button->ModifyStyle(BS_TYPEMASK, BS_PUSHBUTTON | BS_BITMAP | BS_FLAT);
-    m_cancel.SetBitmap(m_cancelImage);
-    ShowResumeImage(false);
+    const COLORREF transparent = RGB(255, 255, 255);
+    m_cancel.LoadBitmaps(IDB_CANCEL_NORMAL, IDB_CANCEL_DISABLED, IDB_CANCEL_PRESSED, IDB_CANCEL_HOVER, transparent);
+    m_pause.LoadBitmaps(IDB_PAUSE_NORMAL, IDB_PAUSE_DISABLED, IDB_PAUSE_PRESSED, IDB_PAUSE_HOVER, IDB_RESUME_NORMAL,
+                        IDB_RESUME_DISABLED, IDB_RESUME_PRESSED, IDB_RESUME_HOVER, transparent);
+    if (m_pause.GetStatus() != 0)
+        m_pause.SetStatus(0);
     DisableButtons();
     m_bar.SetRange32(0, 100);
     m_bar.SetPos(0);
@@ -45,8 +43,6 @@ void CInterimProgressView::DisableButtons() {
     m_cancel.EnableWindow(FALSE);
     m_pause.EnableWindow(FALSE);
 }
-
-void CInterimProgressView::ShowResumeImage(bool resume) { m_pause.SetBitmap(resume ? m_resumeImage : m_pauseImage); }
 
 void CInterimProgressView::ReadProgress() {
     const CoreEventHandlerPost* handler = GetHandler();
@@ -111,16 +107,16 @@ void CInterimProgressView::OnResumeRequested() { DisableButtons(); }
 
 void CInterimProgressView::OnPauseRequested() {
     m_pause.EnableWindow(FALSE);
-    ShowResumeImage(true);
+    m_pause.SetStatus(1);
 }
 
 void CInterimProgressView::OnPaused() {
     const CoreEventHandlerPost* handler = GetHandler();
     m_pause.EnableWindow(handler && handler->runEvent);
-    ShowResumeImage(true);
+    m_pause.SetStatus(1);
 }
 
 void CInterimProgressView::OnRunning() {
     EnableButtons();
-    ShowResumeImage(false);
+    m_pause.SetStatus(0);
 }

@@ -2,8 +2,8 @@
 // A plain progress view of a panel, shown until the compact and detailed progress views
 // exist: the percentage as the caption, the current file's name, a bar, and pause and
 // cancel. The panel uses it for both view modes.
-#include "framework/CGdiObject.h"
 #include "framework/Controls.h"
+#include "ui/BitmapButtons.h"
 #include "ui/FileCopyFormViewBase.h"
 
 class CInterimProgressView : public CFileCopyFormViewBase {
@@ -32,18 +32,14 @@ private:
     // Enables each button whose engine handle is known.
     void EnableButtons();
     void DisableButtons();
-    void ShowResumeImage(bool resume);
     // Takes the percentage and the current file from the event being delivered.
     void ReadProgress();
     // Sets the caption for the state and tells the task window when it changed.
     void SetCaption(const CString& caption);
 
     CProgressCtrl m_bar;
-    CButton m_pause;
-    CButton m_cancel;
-    CBitmap m_pauseImage;
-    CBitmap m_resumeImage;
-    CBitmap m_cancelImage;
+    CBitmapPauseButton m_pause;  // status 0 shows pause, 1 resume
+    CBitmapCancelButton m_cancel;
     CString m_caption;   // control 1037 and the task window's caption
     CString m_nameLine;  // control 1036
     int m_percent = 0;

@@ -6,7 +6,7 @@
 // list when the job has ended.
 #include "control/CopyCore.h"
 #include "framework/CFrameWnd.h"
-#include "ui/ResizeMessageManager.h"
+#include "ui/ResizeManager.h"
 
 namespace Swiftlet {
 class CoreEvent;

@@ -4,7 +4,7 @@
 // detailed) that every panel shows while its operation runs.
 #include <vector>
 
-#include "ui/ResizeMessageManager.h"
+#include "ui/ResizeManager.h"
 #include "ui/WndListView.h"
 
 namespace Swiftlet {

@@ -157,9 +157,13 @@ TEST_F(TaskWindow, LaterStartAddsAPanelAndItsRelativePathsAreItsOwn) {
     const CString later = Folder(L"later");
     ASSERT_TRUE(MakeFiles(later + L"\\files", 300, kFileSize));
     ASSERT_TRUE(TestFiles::MakeFolders(later + L"\\out"));
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }, 10000));
     ChildProcess second(L"Swiftlet.exe", L"files out", later);
     EXPECT_EQ(0, second.Wait(60000)) << "the job was handed over and the process ended";
     EXPECT_TRUE(WaitFor([&] { return Panels(window).size() == 2; }, 10000));
+    EXPECT_FALSE(IsIconic(window)) << "a new job brings the window back";
+    EXPECT_EQ(window, GetForegroundWindow());
     EXPECT_TRUE(WaitFor([&] { return Panels(window).size() == 1; }));
     EXPECT_EQ(300u, ListFiles(later + L"\\out").size());
     EXPECT_TRUE(AllFilesComplete(later + L"\\files", later + L"\\out\\files"));
