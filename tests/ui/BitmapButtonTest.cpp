@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "tests/framework/WindowTestSupport.h"
 #include "tests/ui/ControlTestSupport.h"
 #include "tests/ui/TemplateWindow.h"
 #include "ui/BitmapButtons.h"
@@ -213,6 +214,16 @@ TEST_F(BitmapButtonTest, ChevronSaysWhatAClickDoes) {
     EXPECT_EQ(0, m_chevron.GetStatus());
     EXPECT_EQ(CString(L"詳細情報 >>"), m_chevron.GetWindowText());
     EXPECT_EQ(2, StatusNotifications(m_task.notifications, IDC_DETAILS_TOGGLE));
+}
+
+// Images loaded again replace the ones before (a leak would show once per round).
+TEST_F(BitmapButtonTest, LoadingAgainLeavesNoImageBehind) {
+    OpenProgressView();
+    ASSERT_EQ(1, LoadPause());
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(1, LoadPause());
+    EXPECT_LT(GdiObjectCount() - before, 8);
 }
 
 TEST_F(BitmapButtonTest, MouseOverTheButtonIsTracked) {

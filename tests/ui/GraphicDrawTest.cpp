@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "framework/CDC.h"
+#include "tests/framework/WindowTestSupport.h"
 #include "tests/ui/ControlTestSupport.h"
 #include "ui/BufferDC.h"
 #include "ui/DrawCheckBox.h"
@@ -262,4 +263,31 @@ TEST_F(GraphicDrawTest, BufferIsCopiedToTheTargetWhenItEnds) {
     Graphic::DC::CBufferDC empty(&dc, CRect(5, 5, 5, 5));  // nothing to buffer: straight to the target
     EXPECT_FALSE(empty.IsBuffered());
     EXPECT_EQ(&dc, empty.GetDC());
+}
+
+// Drawing over and over leaves no GDI object behind (a leak would show once per round;
+// a little slack for what other processes do to the shared table meanwhile).
+TEST_F(GraphicDrawTest, DrawingLeavesNoGdiObjectBehind) {
+    HBITMAP big = AlphaBitmap(256, 256, kRed, 200);
+    HICON icon = SolidIcon(32, kRed);
+    TestCanvas canvas(64, 48);
+    CDC dc = CDC::Borrow(canvas.Dc());
+    CResizeDraw draw;
+    draw.center = draw.removeAlpha = draw.useGdiplus = 1;
+    auto round = [&] {
+        draw.Draw(&dc, big, CRect(0, 0, 64, 48));
+        draw.Draw(&dc, icon, CRect(0, 0, 16, 16));
+        Graphic::DC::CBufferDC buffer(&dc, CRect(0, 0, 64, 48));
+        CDrawCheckBox box;
+        box.enabled = 0;
+        box.Prepare(nullptr);
+        box.Draw(buffer.GetDC(), POINT{2, 2}, CDrawCheckBox::kChecked);
+    };
+    round();  // GDI+ and the classic bitmap are loaded once
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 20; ++i)
+        round();
+    EXPECT_LT(GdiObjectCount() - before, 10);
+    ::DeleteObject(big);
+    ::DestroyIcon(icon);
 }
