@@ -8,7 +8,7 @@ import tempfile
 import time
 import unittest
 
-from swiftlet_run import BUILD, PREFIX, SCRIPT, environment, write
+from swiftlet_run import BUILD, PREFIX, SCRIPT, command_line, environment, processes, write
 
 WINESERVER = shutil.which('wineserver') or '/usr/lib/wine/wineserver'
 # Wine's own binaries, never written once the prefix exists: linked, not copied.
@@ -24,22 +24,6 @@ def copy_prefix(source, target):
     shutil.copytree(source, target, symlinks=True, copy_function=copy)
 
 
-def processes_of(prefix, command):
-    """Pids of the processes whose command line starts with command, in prefix."""
-    found = []
-    for pid in filter(str.isdigit, os.listdir('/proc')):
-        try:
-            with open('/proc/%s/cmdline' % pid, 'rb') as f:
-                if not f.read().replace(b'\0', b' ').decode('utf-8', 'replace').startswith(command):
-                    continue
-            with open('/proc/%s/environ' % pid, 'rb') as f:
-                if ('WINEPREFIX=' + prefix).encode() in f.read().split(b'\0'):
-                    found.append(pid)
-        except OSError:
-            pass
-    return found
-
-
 def holders(pipe):
     """Processes other than this one with an end of pipe (a 'pipe:[inode]' link) open."""
     found = []
@@ -49,8 +33,7 @@ def holders(pipe):
         try:
             for fd in os.listdir('/proc/%s/fd' % pid):
                 if os.readlink('/proc/%s/fd/%s' % (pid, fd)) == pipe:
-                    with open('/proc/%s/cmdline' % pid, 'rb') as f:
-                        found.append((pid, f.read().replace(b'\0', b' ').decode('utf-8', 'replace')))
+                    found.append((pid, command_line(pid)))
                     break
         except OSError:
             pass
@@ -82,18 +65,21 @@ class FirstProgramOfTheSession(unittest.TestCase):
         script = subprocess.Popen([SCRIPT, self.path('src'), self.path('dst')], env=env,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         pipes = {'pipe:[%d]' % os.fstat(p.fileno()).st_ino for p in (script.stdout, script.stderr)}
+        def desktop(pid):
+            return command_line(pid).startswith('C:\\windows\\system32\\explorer.exe /desktop')
+
         # The desktop lives on for a second or so after the copy; watch for it meanwhile.
         desktops = set()
         deadline = time.time() + 240
         while script.poll() is None and time.time() < deadline:
-            desktops.update(processes_of(self.prefix, 'C:\\windows\\system32\\explorer.exe /desktop'))
+            desktops.update(processes(desktop, 'WINEPREFIX=' + self.prefix))
             time.sleep(0.02)
         if script.poll() is None:
             script.kill()
             self.fail('the script did not end')
         # Nothing outlives the script with its output open: a reader of it is done now.
         left = [h for pipe in pipes for h in holders(pipe)]
-        desktops.update(processes_of(self.prefix, 'C:\\windows\\system32\\explorer.exe /desktop'))
+        desktops.update(processes(desktop, 'WINEPREFIX=' + self.prefix))
         out, err = (p.read().decode('utf-8') for p in (script.stdout, script.stderr))
         script.stdout.close()
         script.stderr.close()
