@@ -65,6 +65,7 @@ class FirstProgramOfTheSession(unittest.TestCase):
         script = subprocess.Popen([SCRIPT, self.path('src'), self.path('dst')], env=env,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         pipes = {'pipe:[%d]' % os.fstat(p.fileno()).st_ino for p in (script.stdout, script.stderr)}
+
         def desktop(pid):
             return command_line(pid).startswith('C:\\windows\\system32\\explorer.exe /desktop')
 
