@@ -83,13 +83,36 @@ fi
 # program's: they are dropped line by line as they come, so nothing the program prints
 # waits. The filter outlives a Ctrl+C, which is the program's to handle; so does this
 # shell, which waits for the program's summary and exit status.
+#
+# The filter does not run until its pipe ends: the first program that needs Wine's
+# desktop starts it (explorer.exe /desktop), and the desktop process inherits the
+# program's standard error and keeps it open for as long as it runs, seconds after the
+# program or, with a display, as long as the session. Once the program has ended, all it
+# wrote is in the pipe; this shell then writes a mark behind it, and the filter passes
+# everything before the mark and ends there.
 noise='^wine: Read access denied for device |^[0-9a-f]{4}:(fixme|err|warn|trace):'
+mark="--swiftlet-end-$$-$RANDOM$RANDOM--"
+filter_errors() {
+  trap '' INT
+  local line ended
+  while :; do
+    ended=0
+    IFS= read -r line || ended=1
+    if [[ "$line" == *"$mark" ]]; then printf '%s' "${line%"$mark"}" >&2; return 0; fi
+    if [ "$ended" = 1 ]; then printf '%s' "$line" >&2; return 0; fi
+    [[ "$line" =~ $noise ]] || printf '%s\n' "$line" >&2
+  done
+}
 interrupted=0
 trap 'interrupted=1' INT
+exec {errors}> >(filter_errors)
+filter=$!
 rc=0
-"$WINE" "$build/$program.exe" "${args[@]}" \
-  2> >(trap '' INT; exec grep --line-buffered -v -E "$noise" >&2) || rc=$?
-wait $! 2>/dev/null || true
+"$WINE" "$build/$program.exe" "${args[@]}" 2>&"$errors" {errors}>&- || rc=$?
+printf '%s\n' "$mark" >&"$errors"
+exec {errors}>&-
+# A Ctrl+C now interrupts the wait, not the filter: wait again.
+wait "$filter" 2>/dev/null || wait "$filter" 2>/dev/null || true
 # A Ctrl+C that reached Wine before the program could take it ends the process with 0.
 if [ "$interrupted" = 1 ] && [ "$rc" = 0 ] && [ "$console" = 1 ]; then rc=3; fi
 exit "$rc"

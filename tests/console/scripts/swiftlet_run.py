@@ -53,20 +53,33 @@ def tree(folder):
     return found
 
 
-def xvfb_of_prefix():
-    """Xvfb processes started for this prefix (they carry it in their environment)."""
+def processes(test, environ_entry):
+    """Pids of the processes for which test(pid) holds and whose environment holds
+    environ_entry ('NAME=value')."""
     pids = set()
     for pid in filter(str.isdigit, os.listdir('/proc')):
         try:
-            with open('/proc/%s/comm' % pid) as f:
-                if f.read().strip() != 'Xvfb':
-                    continue
+            if not test(pid):
+                continue
             with open('/proc/%s/environ' % pid, 'rb') as f:
-                if ('SWIFTLET_WINEPREFIX=' + PREFIX).encode() in f.read().split(b'\0'):
+                if environ_entry.encode() in f.read().split(b'\0'):
                     pids.add(pid)
         except OSError:
             pass
     return pids
+
+
+def command_line(pid):
+    with open('/proc/%s/cmdline' % pid, 'rb') as f:
+        return f.read().replace(b'\0', b' ').decode('utf-8', 'replace')
+
+
+def xvfb_of_prefix():
+    """Xvfb processes started for this prefix (they carry it in their environment)."""
+    def is_xvfb(pid):
+        with open('/proc/%s/comm' % pid) as f:
+            return f.read().strip() == 'Xvfb'
+    return processes(is_xvfb, 'SWIFTLET_WINEPREFIX=' + PREFIX)
 
 
 class FolderTestCase(unittest.TestCase):
