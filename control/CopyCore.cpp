@@ -49,23 +49,59 @@ UINT __cdecl CopyCore::ThreadProc(LPVOID self) {
     return 0;
 }
 
+CopyAlgorithmMultiThread* CopyCore::CreateAlgorithm(CoreEvent* events) {
+    return new CopyAlgorithmMultiThread(option, events);
+}
+
+void CopyCore::RunJob(CoreEvent& events) {
+    if (CheckPaths(option, events) != 1 || option.algorithm != 2)
+        return;
+    std::unique_ptr<CopyAlgorithmMultiThread> algorithm(CreateAlgorithm(&events));
+    algorithm->SetElevatePeer(elevatePeer);
+    algorithm->Run();
+    poolPeakUsed = algorithm->GetPoolPeakUsed();
+}
+
 void CopyCore::Run() {
+    std::unique_ptr<CoreEvent> events;
     try {
-        std::unique_ptr<CoreEvent> events(new CoreEvent);
+        events.reset(new CoreEvent);
         if (handler)
             events->Attach(handler);
-        events->OnCoreStart();
-        if (CheckPaths(option, *events) == 1 && option.algorithm == 2) {
-            std::unique_ptr<CopyAlgorithmMultiThread> algorithm(new CopyAlgorithmMultiThread(option, events.get()));
-            algorithm->SetElevatePeer(elevatePeer);
-            algorithm->Run();
-            poolPeakUsed = algorithm->GetPoolPeakUsed();
-        }
+    } catch (...) {
+        // Without a channel nobody can be told: the job ends unseen.
         thread = nullptr;
+        return;
+    }
+    // Whoever shows the job waits for its end: whatever happens, the end is reported.
+    try {
+        events->OnCoreStart();
+        RunJob(*events);
+    } catch (const Exception& e) {
+        ReportEscaped(*events, &e);
+    } catch (...) {
+        ReportEscaped(*events, nullptr);
+    }
+    thread = nullptr;
+    try {
         events->OnCoreEnd();
     } catch (...) {
         // Nothing may unwind out of the job's thread.
-        thread = nullptr;
+    }
+}
+
+void CopyCore::ReportEscaped(CoreEvent& events, const Exception* e) {
+    try {
+        if (e) {
+            events.OnError(const_cast<Exception*>(e));
+        } else {
+            CopyException failed(kCopyPrepareFailed);
+            events.OnError(&failed);
+        }
+        // The algorithm did not get to report its end (it may not even exist): the
+        // display learns that the job is over, with no time spent copying.
+        events.OnAlgorithmEnd(0, 0);
+    } catch (...) {
     }
 }
 

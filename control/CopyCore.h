@@ -8,6 +8,7 @@
 
 #include "engine/CopyAlgorithm.h"
 #include "engine/CopyOption.h"
+#include "foundation/Exception.h"
 #include "foundation/Observer.h"
 #include "framework/CWinThread.h"
 
@@ -42,7 +43,15 @@ public:
     // After event 1001: the most the job's buffer pool held at once, in bytes.
     std::atomic<uint64_t> poolPeakUsed{0};
 
+protected:
+    // The job's algorithm, owned by the caller.
+    virtual CopyAlgorithmMultiThread* CreateAlgorithm(CoreEvent* events);
+
 private:
+    // Runs the path check and the algorithm; whatever escapes is reported by Run.
+    void RunJob(CoreEvent& events);
+    // An error that escaped the job, as the error event (null: type 2, not prepared).
+    static void ReportEscaped(CoreEvent& events, const Exception* e);
     static UINT __cdecl ThreadProc(LPVOID self);
 };
 

@@ -175,11 +175,20 @@ void CopyStatusFindOperator::AssignDestinationNames(const CString& destination) 
         const CString name = RootDestinationName(path, trees.size(), destination);
         if (!name.IsEmpty() && name.CompareNoCase(source->name) != 0) source->destName = name;
 
-        if (IsInRecycleBinFolder(path) == 1 || HasRecycleBinAncestor(path) == 1) {
-            const CString original = RecycledItemName(path);
-            if (!original.IsEmpty()) source->destName = original;
-        }
+        const CString original = RecycledOriginalName(path);
+        if (!original.IsEmpty()) source->destName = original;
     }
+}
+
+CString CopyStatusFindOperator::RecycledOriginalName(const CString& source) {
+    ComScope com;
+    if (IsInRecycleBinFolder(source) != 1 && HasRecycleBinAncestor(source) != 1) return CString();
+    return RecycledItemName(source);
+}
+
+CString CopyStatusFindOperator::SourceItemName(const CString& source) {
+    const CString original = RecycledOriginalName(source);
+    return original.IsEmpty() ? GetFileNamePart(source) : original;
 }
 
 CString CopyStatusFindOperator::RootDestinationName(const CString& source, size_t treeCount,

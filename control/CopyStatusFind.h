@@ -32,6 +32,12 @@ public:
     static CString RootDestinationName(const CString& source, size_t treeCount, const CString& destinationFolder);
     // The first free one of base+ext, base - コピー+ext, base - コピー (n)+ext in folder.
     static CString UniqueCopyName(const CString& folder, const CString& base, const CString& extension);
+    // The name an item of a recycle bin had before it was deleted, as the shell tells it;
+    // empty for anything else.
+    static CString RecycledOriginalName(const CString& source);
+    // The name a source keeps at a destination other than its own folder: its own name,
+    // or for an item of the recycle bin the name it had before it was deleted.
+    static CString SourceItemName(const CString& source);
 
     CoreEvent* event;
     CoreEventFindStatus findStatus;  // its address is what the user interface reads

@@ -2,24 +2,14 @@
 
 #include <utility>
 
+#include "framework/Resource.h"
+
 namespace Swiftlet {
 
 namespace {
 
 // Progress of one slot is shown at most this often.
 constexpr DWORD kProgressIntervalMs = 100;
-
-template <class F>
-class ScopeExit {
-public:
-    explicit ScopeExit(F f) : f(std::move(f)) {}
-    ~ScopeExit() { f(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F f;
-};
 
 bool IsFolder(const WIN32_FILE_ATTRIBUTE_DATA& data) {
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -30,25 +20,6 @@ bool Remembers(int answer) {
 }
 
 }  // namespace
-
-// Holds the channel's semaphore while one event is delivered.
-class CoreEvent::Delivery {
-public:
-    explicit Delivery(HANDLE semaphore) : semaphore(semaphore) {
-        held = WaitForSingleObject(semaphore, INFINITE) == WAIT_OBJECT_0;
-    }
-    ~Delivery() {
-        if (held) {
-            ReleaseSemaphore(semaphore, 1, nullptr);
-        }
-    }
-    Delivery(const Delivery&) = delete;
-    Delivery& operator=(const Delivery&) = delete;
-
-private:
-    HANDLE semaphore;
-    bool held = false;
-};
 
 CoreEventFindStatus::CoreEventFindStatus() = default;
 CoreEventFindStatus::~CoreEventFindStatus() = default;
@@ -95,7 +66,7 @@ void CoreEvent::Raise(int code) {
 }
 
 void CoreEvent::RaiseSimple(int code) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     Raise(code);
     Notify();
 }
@@ -109,7 +80,7 @@ void CoreEvent::OnCopyPaused() { RaiseSimple(kEventCopyPaused); }
 void CoreEvent::OnCopyResumed() { RaiseSimple(kEventCopyResumed); }
 
 void CoreEvent::OnAlgorithmEnd(unsigned long long totalMs, unsigned long long copyMs) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     status.totalElapsedMs = totalMs;
     status.copyElapsedMs = copyMs;
     Raise(kEventAlgorithmEnd);
@@ -117,23 +88,23 @@ void CoreEvent::OnAlgorithmEnd(unsigned long long totalMs, unsigned long long co
 }
 
 void CoreEvent::OnError(Exception* e) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     status.SetException(e);
-    ScopeExit forget([this] { status.ReleaseException(); });
+    const auto forget = ScopeExit([this] { status.ReleaseException(); });
     Raise(kEventError);
     Notify();
 }
 
 void CoreEvent::OnQuestion(Exception* e) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     status.SetException(e);
-    ScopeExit forget([this] { status.ReleaseException(); });
+    const auto forget = ScopeExit([this] { status.ReleaseException(); });
     Raise(kEventQuestion);
     Notify();
 }
 
 void CoreEvent::OnFindBegin(HANDLE cancel, HANDLE run, CoreEventFindStatus* find) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = cancel;
     runEvent = run;
     findStatus = find;
@@ -142,7 +113,7 @@ void CoreEvent::OnFindBegin(HANDLE cancel, HANDLE run, CoreEventFindStatus* find
 }
 
 void CoreEvent::OnFindEnd() {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = nullptr;
     runEvent = nullptr;
     findStatus = nullptr;
@@ -151,7 +122,7 @@ void CoreEvent::OnFindEnd() {
 }
 
 void CoreEvent::OnCopyBegin(const ICoreCopyTotals* copyStatus, HANDLE cancel, HANDLE run) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = cancel;
     runEvent = run;
     if (copyStatus != nullptr) {
@@ -180,7 +151,7 @@ void CoreEvent::OnProgress(const ICoreProgressCursor* read, const ICoreProgressC
         return;
     }
     {
-        Delivery delivery(semaphore);
+        const SemaphoreHold delivery = HoldSemaphore(semaphore);
         status.totalElapsedMs = totalMs;
         status.copyElapsedMs = copyMs;
         if (write != nullptr) {
@@ -201,7 +172,7 @@ void CoreEvent::OnReadProgress(const ICoreProgressCursor* read, unsigned long lo
         return;
     }
     {
-        Delivery delivery(semaphore);
+        const SemaphoreHold delivery = HoldSemaphore(semaphore);
         status.totalElapsedMs = totalMs;
         status.copyElapsedMs = copyMs;
         if (read != nullptr) {
@@ -219,7 +190,7 @@ void CoreEvent::OnWriteProgress(const ICoreProgressCursor* write, unsigned long 
         return;
     }
     {
-        Delivery delivery(semaphore);
+        const SemaphoreHold delivery = HoldSemaphore(semaphore);
         status.totalElapsedMs = totalMs;
         status.copyElapsedMs = copyMs;
         if (write != nullptr) {
@@ -236,7 +207,7 @@ int CoreEvent::AskUnderSemaphore(Exception* e, int* forAll) {
     applyToAll = 0;
     status.SetException(e);
     // The question is forgotten however the observers return.
-    ScopeExit forget([this] {
+    const auto forget = ScopeExit([this] {
         status.ReleaseException();
         answer = 0;
         applyToAll = 0;
@@ -248,7 +219,7 @@ int CoreEvent::AskUnderSemaphore(Exception* e, int* forAll) {
 }
 
 int CoreEvent::AskRetry(CopyExceptionRetryFile* e) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     // Answers are remembered per Windows error; a question rebuilt without its inner
     // error has nothing to be remembered by.
     const WindowsFileException* inner = e != nullptr ? e->error : nullptr;
@@ -272,7 +243,7 @@ int CoreEvent::AskRemembered(Exception* e, std::atomic<int>& remembered) {
     if (early != 0) {
         return early;
     }
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     // Another thread may have had the same question answered for all while this one
     // waited for the semaphore.
     const int late = remembered.load();
@@ -301,12 +272,12 @@ int CoreEvent::AskOverwrite(CopyExceptionOverwrite* e) {
 }
 
 int CoreEvent::AskOverwriteFiles(CopyExceptionOverwriteFiles* e, SelectionMap* chosen) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     answer = 0;
     applyToAll = 0;
     status.SetException(e);
     selection.clear();
-    ScopeExit forget([this] {
+    const auto forget = ScopeExit([this] {
         status.ReleaseException();
         answer = 0;
         applyToAll = 0;
@@ -322,14 +293,14 @@ int CoreEvent::AskOverwriteFiles(CopyExceptionOverwriteFiles* e, SelectionMap* c
 }
 
 int CoreEvent::Replay(int code, const CoreDisplayStatus* snapshot, int* forAllOut, SelectionMap* chosen) {
-    Delivery delivery(semaphore);
+    const SemaphoreHold delivery = HoldSemaphore(semaphore);
     if (snapshot != nullptr) {
         status.CopyProgressFrom(*snapshot);
     }
     answer = 0;
     applyToAll = 0;
     status.SetException(snapshot != nullptr ? snapshot->exception : nullptr);
-    ScopeExit forget([this] {
+    const auto forget = ScopeExit([this] {
         status.ReleaseException();
         answer = 0;
         applyToAll = 0;

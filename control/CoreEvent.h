@@ -169,8 +169,6 @@ public:
     CoreEventFindStatus* findStatus = nullptr;
 
 private:
-    class Delivery;
-
     // Raises an event without arguments: semaphore, code, notify, release.
     void RaiseSimple(int code);
     // Whether a progress event of a slot passes the 100 ms throttle.

@@ -14,8 +14,8 @@ void SetSwiftletCore(ISwiftletCore* core) { g_core = core; }
 
 SwiftletCore::SwiftletCore() : SwiftletCore(PipeNames::JobHandOverPipeName(), &RunTaskWindow) {}
 
-SwiftletCore::SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally)
-    : m_client(handOverPipeName, kPipeChunkSize), m_runLocally(std::move(runLocally)) {
+SwiftletCore::SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally, IPipePeers* peers)
+    : m_client(handOverPipeName, kPipeChunkSize, peers), m_runLocally(std::move(runLocally)) {
     if (!m_runLocally) m_runLocally = &RunTaskWindow;
 }
 
@@ -30,7 +30,9 @@ int SwiftletCore::HandOver(const std::vector<CString>& sources, const CString& d
             if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
             open = m_client.Connect(kBusyPipeTimeoutMs);
         }
-        if (open && m_client.IsPeerCompatible() && m_client.CopyRequest(sources, destination, flag)) handed = 1;
+        if (open && m_client.IsServerOfThisUser() && m_client.IsPeerCompatible() &&
+            m_client.CopyRequest(sources, destination, flag))
+            handed = 1;
     } catch (...) {
         // A failed hand-over never loses the job: the caller runs it here.
         handed = 0;

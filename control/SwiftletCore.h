@@ -26,15 +26,17 @@ public:
 
     SwiftletCore();
     // Hands jobs over on another pipe and runs the rest with runLocally (tests, and
-    // hosts that show jobs their own way).
-    SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally);
+    // hosts that show jobs their own way). peers: what the system says about the
+    // server's process (the system itself when null).
+    SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally, IPipePeers* peers = nullptr);
     ~SwiftletCore() override;
 
     // Hands the job over; failing that, this process becomes a UI instance and runs it.
     int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) override;
 
-    // Gives the job to the running instance; 1 when it took it, else 0. The pipe is
-    // closed in every case.
+    // Gives the job to the running instance; 1 when it took it, else 0. An instance that
+    // runs as another user, or in another session, is never offered anything. The pipe
+    // is closed in every case.
     int HandOver(const std::vector<CString>& sources, const CString& destination, int flag);
 
     // How long a busy hand-over pipe is retried: the running instance is serving

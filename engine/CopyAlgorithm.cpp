@@ -150,9 +150,12 @@ int CopyAlgorithmMultiThread::MoveByRenaming() {
     std::vector<CString> remaining;
     for (const CString& source : option.sources) {
         // MoveFileW never replaces an existing target: such a source is copied below,
-        // through the conflict handling, and then deleted.
-        const CString target = folder + GetFileNamePart(source);
-        if (!MoveFileW(ToLongPath(source), ToLongPath(target)))
+        // through the conflict handling, and then deleted. A source that is a link the
+        // system cannot open as itself (Wine) is copied too: renaming it by its name
+        // would move what it leads to.
+        const CString target = folder + CopyStatusFindOperator::SourceItemName(source);
+        if (remover.OpensAsItself(FindCopyItem::NormalizeSource(source)) != 1 ||
+            !MoveFileW(ToLongPath(source), ToLongPath(target)))
             remaining.push_back(source);
     }
     if (remaining.empty())

@@ -19,6 +19,7 @@
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "engine/CopyOption.h"
+#include "engine/ItemRemover.h"
 #include "foundation/noncopyable.h"
 #include "framework/CSyncObject.h"
 #include "framework/CWinThread.h"
@@ -111,6 +112,8 @@ private:
     void CreateFolder();
     void DeleteSourceFile();
     void RemoveSourceFolder();
+    // The source folder stays: something in it was not moved.
+    void KeepSourceFolder();
     // Runs attempt up to retryCount + 1 times, retryWaitMs apart, until it succeeds or
     // fails with stopOn (ERROR_SUCCESS: none); true when it succeeded, else *error is
     // the last error.
@@ -152,6 +155,9 @@ private:
     int writerNotReady = 0;
     std::atomic<int> failed{0};  // an error was reported
     uint64_t poolPeakUsed = 0;
+    // Renames and removals of sources, and the replacement of a destination file by a
+    // folder: on the job's thread before the workers start, then on the writer thread.
+    ItemRemover remover;
 };
 
 }  // namespace Swiftlet

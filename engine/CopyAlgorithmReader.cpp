@@ -114,6 +114,11 @@ int CopyAlgorithmMultiThread::ReaderConflictCheck() {
         readWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);  // merge
         return 1;
     }
+    if (destinationIsFolder && !sourceIsFolder) {
+        // A file does not replace a folder: that would delete the folder with everything
+        // in it. The user may move the folder away and try again, or skip the file.
+        throw WindowsFileException(ERROR_ALREADY_EXISTS, destination);
+    }
     if (!destinationIsFolder && !sourceIsFolder && option.batchFileConflicts == 1) {
         // Set aside: both sides pass over it until the decision at the end.
         readWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);

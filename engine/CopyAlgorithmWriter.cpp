@@ -145,13 +145,45 @@ void CopyAlgorithmMultiThread::WriteItem() {
 void CopyAlgorithmMultiThread::CreateFolder() {
     const CString destination = writeWalk.GetDestinationPath();
     const CString longDestination = ToLongPath(destination);
-    if (!writeWalk.Current().HasFlags(CopyItemData::Overwrite) ||
-        GetFileAttributesW(longDestination) == INVALID_FILE_ATTRIBUTES) {
-        if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination))
+    const DWORD existing = GetFileAttributesW(longDestination);
+    if (writeWalk.Current().HasFlags(CopyItemData::Overwrite) && existing != INVALID_FILE_ATTRIBUTES) {
+        if (existing & FILE_ATTRIBUTE_DIRECTORY) {
+            writeWalk.Advance();  // merged into the folder that is there
+            return;
+        }
+        // The user agreed to overwrite the file of that name: the folder takes its place.
+        const ItemRemover::Result removed = remover.RemoveFile(destination);
+        if (removed == ItemRemover::kNotItself)
+            throw WindowsFileException(ERROR_NOT_SUPPORTED, destination);
+        if (removed != ItemRemover::kRemoved)
             throw WindowsFileException(GetLastError(), destination);
     }
+    if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination))
+        throw WindowsFileException(GetLastError(), destination);
     writeWalk.Advance();
 }
+
+namespace {
+
+// 1 when an item below folder, other than except, was left out: the folder's source
+// still holds something that was not moved.
+bool HoldsSkippedItem(const CopyItemTree::node_type* folder, const CopyItemTree::node_type* except) {
+    const CopyItemTree::node_type* node = folder->firstChild;
+    while (node) {
+        if (node != except && (node->data.GetFlags() & CopyItemData::Skip))
+            return true;
+        if (node->firstChild) {
+            node = node->firstChild;
+            continue;
+        }
+        while (node && node != folder && !node->nextSibling)
+            node = node->parent;
+        node = node && node != folder ? node->nextSibling : nullptr;
+    }
+    return false;
+}
+
+}  // namespace
 
 void CopyAlgorithmMultiThread::DeleteSourceFile() {
     // Only a source whose copy is complete goes: the file itself was written, and none
@@ -160,48 +192,64 @@ void CopyAlgorithmMultiThread::DeleteSourceFile() {
     const auto* file = node.node->parent;
     bool complete = file && (file->data.GetFlags() & (CopyItemData::Written | CopyItemData::Skip)) ==
                                 CopyItemData::Written;
-    for (const auto* sibling = file ? file->firstChild : nullptr; complete && sibling;
-         sibling = sibling->nextSibling) {
-        if (sibling != node.node && (sibling->data.GetFlags() & CopyItemData::Skip))
-            complete = false;
-    }
+    if (complete && HoldsSkippedItem(file, node.node))
+        complete = false;
     if (!complete) {
         writeWalk.SetCurrentFlags(CopyItemData::Skip, 0);
         return;
     }
     const CString source = writeWalk.GetSourcePath();
-    const CString longSource = ToLongPath(source);
+    ItemRemover::Result result = ItemRemover::kFailed;
     DWORD error = ERROR_SUCCESS;
-    const bool deleted = RetryPaused(
+    RetryPaused(
         [&] {
-            DWORD attributes = GetFileAttributesW(longSource);
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-                SetFileAttributesW(longSource, attributes & ~FILE_ATTRIBUTE_READONLY);
-            return DeleteFileW(longSource) != FALSE;
+            result = remover.RemoveFile(source);
+            return result != ItemRemover::kFailed;
         },
         ERROR_SUCCESS, &error);
-    if (!deleted)
+    if (result == ItemRemover::kNotItself) {
+        // A link that the system would delete by way of its target: it stays.
+        writeWalk.SetCurrentFlags(CopyItemData::Skip, 0);
+        return;
+    }
+    if (result != ItemRemover::kRemoved)
         throw WindowsFileException(error, source);
     writeWalk.Advance();
 }
 
 void CopyAlgorithmMultiThread::RemoveSourceFolder() {
+    // A link to a folder can be removed whatever lies behind it: what was not copied
+    // keeps the link, as a file left in a folder keeps the folder.
+    CopyItemTree::iterator node = writeWalk.CurrentNode();
+    if (node.node->parent && HoldsSkippedItem(node.node->parent, node.node)) {
+        KeepSourceFolder();
+        return;
+    }
     const CString source = writeWalk.GetSourcePath();
-    const CString longSource = ToLongPath(source);
+    ItemRemover::Result result = ItemRemover::kFailed;
     DWORD error = ERROR_SUCCESS;
-    if (RetryPaused([&] { return RemoveDirectoryW(longSource) != FALSE; }, ERROR_DIR_NOT_EMPTY, &error)) {
+    RetryPaused(
+        [&] {
+            result = remover.RemoveFolder(source);
+            return result != ItemRemover::kFailed;
+        },
+        ERROR_DIR_NOT_EMPTY, &error);
+    if (result == ItemRemover::kRemoved) {
         writeWalk.Advance();
         return;
     }
-    if (error == ERROR_DIR_NOT_EMPTY) {
-        // Something in it was not moved: the folder stays.
-        if (option.batchFileConflicts == 1)
-            writeWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);
-        else
-            writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
+    if (result == ItemRemover::kNotItself || error == ERROR_DIR_NOT_EMPTY) {
+        KeepSourceFolder();
         return;
     }
     throw WindowsFileException(error, source);
+}
+
+void CopyAlgorithmMultiThread::KeepSourceFolder() {
+    if (option.batchFileConflicts == 1)
+        writeWalk.SetCurrentFlags(CopyItemData::Deferred | CopyItemData::Skip, 1);
+    else
+        writeWalk.SetCurrentFlags(CopyItemData::Skip, 1);
 }
 
 bool CopyAlgorithmMultiThread::RetryPaused(const std::function<bool()>& attempt, DWORD stopOn, DWORD* error) {
@@ -225,8 +273,13 @@ void CopyAlgorithmMultiThread::AskWriterQuestion(const WindowsFileException& e) 
         const CString destination = writeWalk.GetDestinationPath();
         const CString source = writeWalk.GetSourcePath();
         WIN32_FILE_ATTRIBUTE_DATA destinationData{}, sourceData{};
-        if (GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard, &destinationData) &&
-            GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &sourceData)) {
+        const bool bothKnown = GetFileAttributesExW(ToLongPath(destination), GetFileExInfoStandard, &destinationData) &&
+                               GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &sourceData);
+        // A file never overwrites a folder (that would delete the folder with all it
+        // holds): only the retry question is asked for it.
+        const bool fileOverFolder = writeWalk.Current().type != CopyItemData::Folder &&
+                                    (destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (bothKnown && !fileOverFolder) {
             CopyExceptionOverwrite question(source, sourceData, destination, destinationData);
             ApplyWriterAnswer(events ? events->AskOverwrite(&question) : 0);
             return;

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "engine/CopyException.h"
+#include "foundation/Links.h"
 #include "foundation/Paths.h"
 #include "framework/CException.h"
 
@@ -24,6 +25,17 @@ bool IsVolumeRootPath(const CString& path) {
     return path.Left(2) == L"\\\\" && path.Left(3) != L"\\\\?" && PathIsUNCServerShareW(path);
 }
 
+// Windows lists a link to a file with the link's own size; the copy holds what the link
+// leads to.
+unsigned long long EntryLength(const CFindEx& find, const CString& path) {
+    if (find.IsReparsePoint() && !find.IsDirectory()) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExW(ToLongPath(path), GetFileExInfoStandard, &data))
+            return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return find.GetLength();
+}
+
 }  // namespace
 
 // ---- the source itself ----
@@ -40,8 +52,10 @@ int FindCopyItemCoreRoot2::Begin() {
     } else {
         if (!m_find.FindFile(m_path)) return 0;
         m_hasMore = m_find.FindNextFile();
-        m_current = CopyItemData(m_path, m_find.GetLength(),
+        m_current = CopyItemData(m_path, EntryLength(m_find, m_path),
                                  m_find.IsDirectory() ? CopyItemData::Folder : CopyItemData::File);
+        m_attributes = m_find.GetAttributes();
+        m_reparseTag = m_find.GetReparseTag();
     }
     return 1;
 }
@@ -79,20 +93,27 @@ void FindCopyItemCoreSubFolder2::Advance() {
         m_hasCurrent = 0;
         return;
     }
-    m_current = CopyItemData(m_find.GetFilePath(), m_find.GetLength(),
+    const CString path = m_find.GetFilePath();
+    m_current = CopyItemData(path, EntryLength(m_find, path),
                              m_find.IsDirectory() ? CopyItemData::Folder : CopyItemData::File);
+    m_attributes = m_find.GetAttributes();
+    m_reparseTag = m_find.GetReparseTag();
     m_hasCurrent = 1;
 }
 
 void FindCopyItemCoreSubFolder2::ApplyRemovalRule() {
-    if (m_hasCurrent || m_move != 1 || m_removalEmitted || IsVolumeRootPath(m_folder)) return;
+    if (m_hasCurrent || m_removeSelf != 1 || m_removalEmitted || IsVolumeRootPath(m_folder)) return;
     m_current = CopyItemData(m_folder, 0, CopyItemData::RemoveSourceFolder);
+    m_attributes = 0;
+    m_reparseTag = 0;
     m_hasCurrent = 1;
     m_removalEmitted = 1;
 }
 
 int FindCopyItemCoreSubFolder2::Next(CopyItemData& out) {
     out = m_current;
+    m_lastAttributes = m_attributes;
+    m_lastReparseTag = m_reparseTag;
     if (m_current.type == CopyItemData::File && m_move == 1) {
         m_current = CopyItemData(m_current.name, 0, CopyItemData::DeleteSource);
         return 1;
@@ -144,15 +165,39 @@ FindCopyItem::FindCopyItem(IFindCopyItemObserver* observer, IStreamEnumerator* s
 
 FindCopyItem::~FindCopyItem() { Clear(); }
 
-void FindCopyItem::Push(IFindCopyItemCore* core) {
+void FindCopyItem::Push(IFindCopyItemCore* core, const CString& realPath, PathChain path, int throughLink) {
     std::unique_ptr<IFindCopyItemCore> owned(core);
-    m_stack.push_back(core);
+    m_stack.push_back(Level{core, realPath, std::move(path), throughLink});
     owned.release();
 }
 
 void FindCopyItem::Pop() {
-    delete m_stack.back();
+    delete m_stack.back().core;
     m_stack.pop_back();
+}
+
+FindCopyItem::FolderFacts FindCopyItem::InspectFolder(const CString& path, const CString& parentRealPath,
+                                                      DWORD attributes, DWORD reparseTag) {
+    FolderFacts facts;
+    facts.realPath = Links::GetRealPath(path);
+    facts.isLink = Links::IsLinkReparsePoint(attributes, reparseTag);
+    if (parentRealPath.IsEmpty()) return facts;
+    // Where the system does not mark a link, the folder it leads to still differs from
+    // the one the walk expects to find under that name.
+    const CString expected = Links::JoinPath(parentRealPath, GetFileNamePart(path));
+    if (facts.realPath.IsEmpty()) {
+        if (!facts.isLink) facts.realPath = expected;
+    } else if (!facts.isLink && !Links::IsSamePath(facts.realPath, expected)) {
+        facts.isLink = 1;
+    }
+    return facts;
+}
+
+int FindCopyItem::LeadsBackOnPath(const CString& realPath, const PathChain& path) {
+    for (const PathNode* node = path.get(); node; node = node->parent.get()) {
+        if (Links::IsSameOrAncestor(realPath, node->realPath)) return 1;
+    }
+    return 0;
 }
 
 void FindCopyItem::Clear() {
@@ -176,21 +221,43 @@ void FindCopyItem::Run(const CString& source, int streams, int move, CopyItemsDa
     Clear();
     IStreamEnumerator& streamSource = m_streams ? *m_streams : m_systemStreams;
     try {
-        Push(new FindCopyItemCoreRoot2(source, move));
-        if (!m_stack.back()->Begin()) Pop();
+        // The source's own folder is where the user found it: a link above the source is
+        // the way the user chose, not a link in the sources.
+        const CString path = NormalizeSource(source);
+        const CString parentRealPath = IsVolumeRootPath(path) ? CString() : Links::GetRealPath(GetParentFolder(path));
+        Push(new FindCopyItemCoreRoot2(source, move), parentRealPath);
+        if (!m_stack.back().core->Begin()) Pop();
         bool more = !m_stack.empty();
         while (more) {
             CopyItemData item;
-            int m = m_stack.back()->Next(item);
+            const Level& top = m_stack.back();
+            int m = top.core->Next(item);
+            const DWORD attributes = top.core->LastAttributes();
+            const DWORD reparseTag = top.core->LastReparseTag();
+            const CString parentReal = top.realPath;
+            const PathChain parentPath = top.path;
+            const int parentThroughLink = top.throughLink;
             if (!m) Pop();
             if (item.type == CopyItemData::Folder) {
-                Push(new FindCopyItemCoreSubFolder2(item.name, move));
-                if (m_stack.back()->Begin()) m = 1;
+                const FolderFacts facts = InspectFolder(item.name, parentReal, attributes, reparseTag);
+                // A link whose end cannot be told may be a loop as well: left out too.
+                if ((facts.isLink && facts.realPath.IsEmpty()) ||
+                    (!facts.realPath.IsEmpty() && LeadsBackOnPath(facts.realPath, parentPath))) {
+                    more = m || !m_stack.empty();
+                    continue;
+                }
+                const int throughLink = parentThroughLink || facts.isLink ? 1 : 0;
+                const int contentMove = move == 1 && !throughLink ? 1 : 0;
+                const int removeSelf = move == 1 && !parentThroughLink ? 1 : 0;
+                PathChain chain = std::make_shared<const PathNode>(PathNode{facts.realPath, parentPath});
+                Push(new FindCopyItemCoreSubFolder2(item.name, contentMove, removeSelf), facts.realPath,
+                     std::move(chain), throughLink);
+                if (m_stack.back().core->Begin()) m = 1;
                 else Pop();
             }
             if (streams == 1 && item.type == CopyItemData::File) {
                 Push(new FindCopyItemCoreNTFSDataStream2(item.name, streamSource));
-                if (m_stack.back()->Begin()) {
+                if (m_stack.back().core->Begin()) {
                     more = true;
                 } else {
                     Pop();

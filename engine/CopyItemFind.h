@@ -3,6 +3,11 @@
 // of enumeration cores replaces recursion, so folder depth never touches the C++ stack:
 // the core on top yields the next item; a folder pushes a core for its content, a file
 // (when streams are wanted) a core for its named streams.
+//
+// Links (junctions, symbolic links, mount points) are followed: the copy holds what they
+// lead to. What lies behind a link is never the source's own, so a move gets no deletion
+// or removal item for it; only the link itself is removed once everything behind it was
+// copied. A link that leads back to a folder on its own path (a loop) is left out.
 #include <deque>
 #include <memory>
 
@@ -19,6 +24,10 @@ public:
     virtual int Begin() = 0;
     // Copies the current item into out, moves on; 1 when a current item remains.
     virtual int Next(CopyItemData& out) = 0;
+    // Attributes and reparse tag of the file or folder Next gave out last, as the folder
+    // listing told them; 0 for items that are no entries of a listing.
+    virtual DWORD LastAttributes() const { return 0; }
+    virtual DWORD LastReparseTag() const { return 0; }
 };
 
 // The source itself: a file or folder, or a volume root (never searched for).
@@ -29,6 +38,8 @@ public:
     // read.
     int Begin() override;
     int Next(CopyItemData& out) override;
+    DWORD LastAttributes() const override { return m_attributes; }
+    DWORD LastReparseTag() const override { return m_reparseTag; }
 
 private:
     CString m_source;
@@ -38,14 +49,23 @@ private:
     CFindEx m_find;
     int m_move;
     int m_isVolumeRoot = 0;
+    DWORD m_attributes = 0;
+    DWORD m_reparseTag = 0;
 };
 
 // The entries of one folder, then (for a move) the removal of the folder.
 class FindCopyItemCoreSubFolder2 : public IFindCopyItemCore {
 public:
-    FindCopyItemCoreSubFolder2(const CString& folder, int move) : m_folder(folder), m_move(move) {}
+    FindCopyItemCoreSubFolder2(const CString& folder, int move)
+        : m_folder(folder), m_move(move), m_removeSelf(move) {}
+    // move: the files found get deletion items; removeSelf: the folder gets its removal
+    // item. A link in a move has the second without the first.
+    FindCopyItemCoreSubFolder2(const CString& folder, int move, int removeSelf)
+        : m_folder(folder), m_move(move), m_removeSelf(removeSelf) {}
     int Begin() override;
     int Next(CopyItemData& out) override;
+    DWORD LastAttributes() const override { return m_lastAttributes; }
+    DWORD LastReparseTag() const override { return m_lastReparseTag; }
 
 private:
     void Advance();
@@ -55,8 +75,13 @@ private:
     int m_hasMoreEntries = 0;
     int m_hasCurrent = 0;
     CopyItemData m_current;
+    DWORD m_attributes = 0;
+    DWORD m_reparseTag = 0;
+    DWORD m_lastAttributes = 0;
+    DWORD m_lastReparseTag = 0;
     CFindEx m_find;
     int m_move;
+    int m_removeSelf;
     int m_removalEmitted = 0;
 };
 
@@ -117,11 +142,40 @@ public:
     static CString SourceBaseFolder(const CString& source);
 
 private:
-    void Push(IFindCopyItemCore* core);
+    // The folders from the source down to the one being listed, by their final paths.
+    // A core whose listing has ended leaves the stack before its last folder is listed,
+    // so the chain, not the stack, is the walk's path.
+    struct PathNode {
+        CString realPath;
+        std::shared_ptr<const PathNode> parent;
+    };
+    using PathChain = std::shared_ptr<const PathNode>;
+
+    // One core on the stack with what the walk knows of the folder it lists.
+    struct Level {
+        IFindCopyItemCore* core;
+        CString realPath;   // final path of the folder whose entries the core yields
+        PathChain path;     // that folder and its ancestors on the walk's path
+        int throughLink;    // 1 when the folder lies behind a link
+    };
+
+    // What the walk learns of a folder before it lists it.
+    struct FolderFacts {
+        CString realPath;  // empty when unknown
+        int isLink = 0;
+    };
+    static FolderFacts InspectFolder(const CString& path, const CString& parentRealPath, DWORD attributes,
+                                     DWORD reparseTag);
+    // 1 when realPath is a folder on the walk's path or one of its ancestors: listing it
+    // would walk the same folders again without end.
+    static int LeadsBackOnPath(const CString& realPath, const PathChain& path);
+
+    void Push(IFindCopyItemCore* core, const CString& realPath = CString(), PathChain path = PathChain(),
+              int throughLink = 0);
     void Pop();
     void Clear();
 
-    std::deque<IFindCopyItemCore*> m_stack;
+    std::deque<Level> m_stack;
     IFindCopyItemObserver* m_observer;
     IStreamEnumerator* m_streams;
     SystemStreamEnumerator m_systemStreams;

@@ -41,30 +41,35 @@ int SetFilePointerTo(HANDLE handle, uint64_t offset) {
     return SetFilePointerEx(handle, distance, nullptr, FILE_BEGIN) ? 1 : 0;
 }
 
-// Sets or removes the read-only attribute of path; 1 when it was set and is now removed.
-int ClearReadOnly(const CString& path) {
-    DWORD attributes = GetFileAttributesW(ToLongPath(path));
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-        return 0;
-    return SetFileAttributesW(ToLongPath(path), attributes & ~FILE_ATTRIBUTE_READONLY) ? 1 : 0;
-}
-
-void SetReadOnly(const CString& path) {
-    DWORD attributes = GetFileAttributesW(ToLongPath(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(ToLongPath(path), attributes | FILE_ATTRIBUTE_READONLY);
-}
-
-// A stream cannot be created in a read-only file: lift the attribute of its base file.
-int ClearStreamBaseReadOnly(const CString& destination) {
-    if (!IsStreamPath(destination))
-        return 0;
-    return ClearReadOnly(StripStreamSuffix(destination));
-}
-
 }  // namespace
 
 CopyItemWriter::CopyItemWriter() = default;
+
+DWORD CopyItemWriter::GetAttributesOf(const CString& path) { return GetFileAttributesW(ToLongPath(path)); }
+
+BOOL CopyItemWriter::SetAttributesOf(const CString& path, DWORD attributes) {
+    return SetFileAttributesW(ToLongPath(path), attributes);
+}
+
+DWORD CopyItemWriter::LiftAttributes(const CString& path, DWORD bits) {
+    const DWORD attributes = GetAttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & bits))
+        return INVALID_FILE_ATTRIBUTES;
+    DWORD lifted = attributes & ~bits;
+    return SetAttributesOf(path, lifted ? lifted : FILE_ATTRIBUTE_NORMAL) ? attributes : INVALID_FILE_ATTRIBUTES;
+}
+
+void CopyItemWriter::SetReadOnly(const CString& path) {
+    const DWORD attributes = GetAttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributesOf(path, attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+uint32_t CopyItemWriter::ClearStreamBaseReadOnly(const CString& destination) {
+    if (!IsStreamPath(destination))
+        return 0;
+    return LiftAttributes(StripStreamSuffix(destination), FILE_ATTRIBUTE_READONLY) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
+}
 
 CopyItemWriter::~CopyItemWriter() {
     Reset();
@@ -132,9 +137,14 @@ void CopyItemWriter::Open(const CString& destination, const CString& key, int* s
         flags |= FILE_FLAG_NO_BUFFERING;
 
     int disposition = CREATE_NEW;
-    int destinationReadOnlyCleared = 0;
+    DWORD replacedAttributes = INVALID_FILE_ATTRIBUTES;
     if (overwrite && *overwrite == 1) {
-        destinationReadOnlyCleared = ClearReadOnly(destination);
+        // A read-only file cannot be replaced, nor a hidden or system one by a file
+        // without those marks. A stream's marks are its file's, lifted below and put back
+        // when the stream is done.
+        if (!IsStreamPath(destination))
+            replacedAttributes =
+                LiftAttributes(destination, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         disposition = CREATE_ALWAYS;
     }
     const uint32_t readOnlyCleared = ClearStreamBaseReadOnly(destination);
@@ -143,9 +153,9 @@ void CopyItemWriter::Open(const CString& destination, const CString& key, int* s
     HANDLE handle = CreateDestination(destination, &disposition, &flags, &size, &allocation);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        // The existing file stays as it was, read-only attribute included.
-        if (destinationReadOnlyCleared)
-            SetReadOnly(destination);
+        // The existing file stays as it was, its attributes included.
+        if (replacedAttributes != INVALID_FILE_ATTRIBUTES)
+            SetAttributesOf(destination, replacedAttributes);
         if (readOnlyCleared)
             SetReadOnly(StripStreamSuffix(destination));
         m_manager->PushFront(record);

@@ -69,6 +69,12 @@ protected:
     DLL::SetFileInformationByHandleType m_setFileInformationByHandle = nullptr;
     ZwSetInformationFileUtility::ZwSetInformationFileType m_zwSetInformationFile = nullptr;
 
+    // The attribute calls of the writer on paths (GetFileAttributesW and
+    // SetFileAttributesW on the long form). A test plays through them a file system whose
+    // named streams share their file's attributes, which Wine's drives lack.
+    virtual DWORD GetAttributesOf(const CString& path);
+    virtual BOOL SetAttributesOf(const CString& path, DWORD attributes);
+
 private:
     struct HeldBlock {
         uint32_t hasBlock = 0;
@@ -79,6 +85,13 @@ private:
     };
 
     void FreeHeldBlock();
+    // Lifts bits of path's attributes; answers the attributes it had when it lifted some,
+    // else INVALID_FILE_ATTRIBUTES.
+    DWORD LiftAttributes(const CString& path, DWORD bits);
+    void SetReadOnly(const CString& path);
+    // A stream cannot be created in a read-only file: lifts the attribute of a stream's
+    // base file; 1 when it did.
+    uint32_t ClearStreamBaseReadOnly(const CString& destination);
     void RestoreStreamBaseReadOnly();
     bool FixEndNeeded() const;
 

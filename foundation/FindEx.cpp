@@ -81,6 +81,12 @@ int CFindExFindFirstFileImpl::HasAttribute(DWORD bit) const {
     return (m_found.dwFileAttributes & bit) ? 1 : 0;
 }
 
+DWORD CFindExFindFirstFileImpl::GetReparseTag() const {
+    return IsReparsePoint() ? m_found.dwReserved0 : 0;
+}
+
+DWORD CFindExFindFirstFileImpl::GetAttributes() const { return IsOpen() ? m_found.dwFileAttributes : 0; }
+
 CFindEx::CFindEx() : m_impl(new CFindExFindFirstFileImpl) {}
 
 CFindEx::~CFindEx() { delete m_impl; }

@@ -25,6 +25,11 @@ public:
     virtual int IsTemporary() const = 0;
     virtual int IsNormal() const = 0;
     virtual int IsArchived() const = 0;
+    virtual int IsReparsePoint() const = 0;
+    // The entry's reparse tag; meaningful only for a reparse point (0 where the system
+    // does not tell).
+    virtual DWORD GetReparseTag() const = 0;
+    virtual DWORD GetAttributes() const = 0;
 };
 
 class CFindExFindFirstFileImpl : public IFindEx, private noncopyable {
@@ -47,6 +52,9 @@ public:
     int IsTemporary() const override { return HasAttribute(FILE_ATTRIBUTE_TEMPORARY); }
     int IsNormal() const override { return HasAttribute(FILE_ATTRIBUTE_NORMAL); }
     int IsArchived() const override { return HasAttribute(FILE_ATTRIBUTE_ARCHIVE); }
+    int IsReparsePoint() const override { return HasAttribute(FILE_ATTRIBUTE_REPARSE_POINT); }
+    DWORD GetReparseTag() const override;
+    DWORD GetAttributes() const override;
 
 private:
     int HasAttribute(DWORD bit) const;
@@ -79,6 +87,9 @@ public:
     int IsTemporary() const override { return m_impl->IsTemporary(); }
     int IsNormal() const override { return m_impl->IsNormal(); }
     int IsArchived() const override { return m_impl->IsArchived(); }
+    int IsReparsePoint() const override { return m_impl->IsReparsePoint(); }
+    DWORD GetReparseTag() const override { return m_impl->GetReparseTag(); }
+    DWORD GetAttributes() const override { return m_impl->GetAttributes(); }
 
 private:
     CFindExFindFirstFileImpl* m_impl;

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "foundation/DynamicFunction.h"
+#include "framework/Resource.h"
 
 namespace NTFSDataStream {
 
@@ -17,27 +18,22 @@ const DWORD kMaxNameBytes = 1024 * sizeof(wchar_t);
 class SystemFindStreamSource : public IFindStreamSource {
 public:
     explicit SystemFindStreamSource(const CString& path) : m_path(path) {}
-    ~SystemFindStreamSource() override {
-        if (m_handle != INVALID_HANDLE_VALUE) FindClose(m_handle);
-    }
-    SystemFindStreamSource(const SystemFindStreamSource&) = delete;
-    SystemFindStreamSource& operator=(const SystemFindStreamSource&) = delete;
 
     int First(WIN32_FIND_STREAM_DATA& data, DWORD& error) override {
-        m_handle = DLL::GetStreamFunctions().findFirst(m_path.GetString(), FindStreamInfoStandard, &data, 0);
-        if (m_handle != INVALID_HANDLE_VALUE) return 1;
+        m_handle.reset(DLL::GetStreamFunctions().findFirst(m_path.GetString(), FindStreamInfoStandard, &data, 0));
+        if (m_handle) return 1;
         error = GetLastError();
         return 0;
     }
     int Next(WIN32_FIND_STREAM_DATA& data, DWORD& error) override {
-        if (DLL::GetStreamFunctions().findNext(m_handle, &data)) return 1;
+        if (DLL::GetStreamFunctions().findNext(m_handle.get(), &data)) return 1;
         error = GetLastError();
         return 0;
     }
 
 private:
     CString m_path;
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    UniqueFindHandle m_handle;
 };
 
 class SystemBackupStreamSource : public IBackupStreamSource {

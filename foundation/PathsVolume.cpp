@@ -2,6 +2,8 @@
 // recycle-bin folders.
 #include "foundation/Paths.h"
 
+#include "framework/Resource.h"
+
 namespace {
 
 const DWORD kFileSystemNameChars = 512;
@@ -32,20 +34,6 @@ DWORD WindowsMajorVersion() {
     if (!GetVersionExW(&info)) return 0;
     return info.dwMajorVersion;
 }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle() {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 }  // namespace
 
@@ -113,11 +101,16 @@ int CreateFolderLike(CString source, CString destination) {
     const BOOL created = CreateDirectoryW(destination, nullptr);
     const DWORD error = GetLastError();
     if (haveSource && created) {
-        SetFileAttributesW(destination, data.dwFileAttributes);
+        // Only the marks a folder can be given: a link's reparse mark, for one, is not
+        // the copy's (it holds what the link led to).
+        const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                               FILE_ATTRIBUTE_TEMPORARY;
+        if (data.dwFileAttributes & settable) SetFileAttributesW(destination, data.dwFileAttributes & settable);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination);
-        FileHandle folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        UniqueFile folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (folder.get() != INVALID_HANDLE_VALUE) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
+        if (folder) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
     }
     // The caller reports a failed creation with the error of CreateDirectoryW.
     SetLastError(error);

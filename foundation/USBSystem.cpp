@@ -3,38 +3,32 @@
 #include <winioctl.h>
 #include <memory>
 
+#include "framework/Resource.h"
+
 namespace {
 
 // {3ABF6F2D-71C4-462A-8A92-1E6861E6AF27}
 const GUID kHostControllerInterface = {0x3abf6f2d, 0x71c4, 0x462a, {0x8a, 0x92, 0x1e, 0x68, 0x61, 0xe6, 0xaf, 0x27}};
 
-struct DevInfoSet {
-    HDEVINFO set;
-    explicit DevInfoSet(HDEVINFO s) : set(s) {}
-    ~DevInfoSet() { if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set); }
-    DevInfoSet(const DevInfoSet&) = delete;
-    DevInfoSet& operator=(const DevInfoSet&) = delete;
-};
-
 // Device paths of the present interfaces of one class, in the system's order.
 bool InterfacePaths(const GUID& guid, std::vector<CString>& paths) {
-    DevInfoSet info(SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (info.set == INVALID_HANDLE_VALUE)
+    UniqueDeviceInfoSet info(SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!info)
         return false;
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA data = {};
         data.cbSize = sizeof(data);
-        if (!SetupDiEnumDeviceInterfaces(info.set, nullptr, &guid, index, &data))
+        if (!SetupDiEnumDeviceInterfaces(info.get(), nullptr, &guid, index, &data))
             break;
         DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailW(info.set, &data, nullptr, 0, &required, nullptr);
+        SetupDiGetDeviceInterfaceDetailW(info.get(), &data, nullptr, 0, &required, nullptr);
         if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W))
             continue;
         // One spare character, so the path ends whatever the call wrote.
         std::unique_ptr<BYTE[]> buffer(new BYTE[required + sizeof(wchar_t)]());
         auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.get());
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        if (!SetupDiGetDeviceInterfaceDetailW(info.set, &data, detail, required, nullptr, nullptr))
+        if (!SetupDiGetDeviceInterfaceDetailW(info.get(), &data, detail, required, nullptr, nullptr))
             continue;
         paths.push_back(CString(detail->DevicePath));
     }
@@ -66,12 +60,12 @@ bool CUSBSystem::GetHostControllerInterfaces(std::vector<CString>& paths) {
 }
 
 bool CUSBSystem::GetPresentDeviceNodes(std::vector<DEVINST>& nodes) {
-    DevInfoSet info(SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
-    if (info.set == INVALID_HANDLE_VALUE)
+    UniqueDeviceInfoSet info(SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+    if (!info)
         return false;
     SP_DEVINFO_DATA data = {};
     data.cbSize = sizeof(data);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(info.set, index, &data); ++index)
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(info.get(), index, &data); ++index)
         nodes.push_back(data.DevInst);
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "framework/Resource.h"
+
 namespace {
 
 // GUID_DEVINTERFACE_VOLUME
@@ -18,20 +20,6 @@ CString VolumeNameOf(const CString& mountPoint) {
     buffer[kVolumeNameChars - 1] = L'\0';
     return CString(buffer);
 }
-
-class DeviceInfoSet {
-public:
-    explicit DeviceInfoSet(HDEVINFO set) : m_set(set) {}
-    ~DeviceInfoSet() {
-        if (m_set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(m_set);
-    }
-    DeviceInfoSet(const DeviceInfoSet&) = delete;
-    DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-    HDEVINFO get() const { return m_set; }
-
-private:
-    HDEVINFO m_set;
-};
 
 }  // namespace
 
@@ -54,9 +42,9 @@ void CVolumeEnumerate::AddDriveLetters() {
 }
 
 void CVolumeEnumerate::AddDeviceInterfaces() {
-    DeviceInfoSet set(SetupDiGetClassDevsW(&kVolumeInterfaceClass, nullptr, nullptr,
-                                           DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (set.get() == INVALID_HANDLE_VALUE) return;
+    UniqueDeviceInfoSet set(SetupDiGetClassDevsW(&kVolumeInterfaceClass, nullptr, nullptr,
+                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!set) return;
 
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA item = {};

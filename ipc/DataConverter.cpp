@@ -46,7 +46,25 @@ bool CDataParser::ReadString(CString& text) {
     return true;
 }
 
-bool CDataParser::ReadStringList(std::vector<CString>& list) {
+bool CDataParser::ReadPath(CString& path) {
+    const BYTE* const startPos = m_pos;
+    const uint64_t startRemaining = m_remaining;
+    CString text;
+    if (!ReadString(text)) return false;
+    if (text.str().find(L'\0') != std::wstring::npos) {
+        m_pos = startPos;
+        m_remaining = startRemaining;
+        return false;
+    }
+    path = text;
+    return true;
+}
+
+bool CDataParser::ReadStringList(std::vector<CString>& list) { return ReadList(list, &CDataParser::ReadString); }
+
+bool CDataParser::ReadPathList(std::vector<CString>& list) { return ReadList(list, &CDataParser::ReadPath); }
+
+bool CDataParser::ReadList(std::vector<CString>& list, bool (CDataParser::*readOne)(CString&)) {
     const BYTE* const startPos = m_pos;
     const uint64_t startRemaining = m_remaining;
     int32_t count = 0;
@@ -60,7 +78,7 @@ bool CDataParser::ReadStringList(std::vector<CString>& list) {
     result.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         CString s;
-        if (!ReadString(s)) {
+        if (!(this->*readOne)(s)) {
             m_pos = startPos;
             m_remaining = startRemaining;
             return false;

@@ -46,10 +46,17 @@ public:
     // N must be non-negative and small enough that N byte counts still fit: a hostile
     // count never makes us loop or reserve memory for strings that are not there.
     bool ReadStringList(std::vector<CString>& list);
+    // A path is a string without a NUL character: the system would read it only up to
+    // the NUL, so a path with one means something other than it says. Such a path, or
+    // a list holding one, is refused like a short field.
+    bool ReadPath(CString& path);
+    bool ReadPathList(std::vector<CString>& list);
 
     uint64_t Remaining() const { return m_remaining; }
 
 private:
+    bool ReadList(std::vector<CString>& list, bool (CDataParser::*readOne)(CString&));
+
     const BYTE* m_pos;
     uint64_t m_remaining;
 };

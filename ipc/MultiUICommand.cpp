@@ -9,8 +9,13 @@ bool Client::CopyRequest(const std::vector<CString>& sources, const CString& des
     request.AppendStringList(sources);
     request.AppendString(destination);
     request.AppendInt32(flags);
+    if (!Write(request)) return false;
     std::vector<BYTE> reply;
-    if (!Exchange(request, reply) || reply.size() != 8) return false;
+    const DWORD ioTimeout = IoTimeout();
+    SetIoTimeout(m_jobReplyTimeoutMs);
+    const bool answered = Read(reply);
+    SetIoTimeout(ioTimeout);
+    if (!answered || reply.size() != 8) return false;
     CDataParser parser(reply.data(), reply.size());
     int32_t status = -1;
     int32_t accepted = 0;
@@ -18,8 +23,8 @@ bool Client::CopyRequest(const std::vector<CString>& sources, const CString& des
 }
 
 Status DecodeCopyRequest(CDataParser& parser, ServerCopyFileCommandParam& param) {
-    if (!parser.ReadStringList(param.sources)) return kMalformed;
-    if (!parser.ReadString(param.destination)) return kMalformed;
+    if (!parser.ReadPathList(param.sources)) return kMalformed;
+    if (!parser.ReadPath(param.destination)) return kMalformed;
     if (!parser.ReadInt32(param.flags)) return kMalformed;
     if (parser.Remaining() != 0) return kMalformed;
     return kSuccess;

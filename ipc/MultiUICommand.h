@@ -5,6 +5,7 @@
 
 #include "foundation/Observer.h"
 #include "ipc/PipeCommand.h"
+#include "ipc/PipePeers.h"
 
 namespace Swiftlet {
 namespace MultiUICommand {
@@ -35,21 +36,41 @@ public:
 
 class Client : public PipeCommandClient {
 public:
-    explicit Client(const CString& pipeName, int chunkSize = kPipeChunkSize)
-        : PipeCommandClient(pipeName, chunkSize) {}
+    // peers: what the system says about the server's process (the system itself when
+    // null); it must outlive the client.
+    explicit Client(const CString& pipeName, int chunkSize = kPipeChunkSize, IPipePeers* peers = nullptr)
+        : PipeCommandClient(pipeName, chunkSize), m_peers(peers ? peers : &m_systemPeers) {}
+
+    // The process serving the open pipe runs as this process's user, in its session.
+    // A job goes nowhere else: it would run there with another user's rights.
+    bool IsServerOfThisUser() { return ::IsServerOfThisUser(m_pipe, *m_peers); }
 
     // True only when the running instance answered that it took the job.
     bool CopyRequest(const std::vector<CString>& sources, const CString& destination, int32_t flags);
+
+    // How long the answer to a copy request is waited for. The window builds the job
+    // before it answers (the disk cache service is asked on the way), which may take
+    // longer than the I/O bound; a hand-over given up while the window still takes the
+    // job would run the job twice.
+    static constexpr DWORD kJobReplyTimeoutMs = 30000;
+    void SetJobReplyTimeout(DWORD timeoutMs) { m_jobReplyTimeoutMs = timeoutMs; }
+
+private:
+    SystemPipePeers m_systemPeers;
+    IPipePeers* m_peers;
+    DWORD m_jobReplyTimeoutMs = kJobReplyTimeoutMs;
 };
 
 // Decodes a copy request after its command id. Returns kSuccess with param filled, or
-// kMalformed when a field is missing, a count is impossible, or a byte is left over.
+// kMalformed when a field is missing, a count is impossible, a path holds a NUL
+// character, or a byte is left over.
 Status DecodeCopyRequest(CDataParser& parser, ServerCopyFileCommandParam& param);
 
+// Only processes of the user who runs the server can open its pipe.
 class Server : public PipeCommandServer {
 public:
     explicit Server(const CString& pipeName, int chunkSize = kPipeChunkSize)
-        : PipeCommandServer(pipeName, chunkSize) {}
+        : PipeCommandServer(pipeName, chunkSize, PipeAccess::kCurrentUser) {}
 
     void OnCommand(const std::vector<BYTE>& message) override;
 

@@ -1,20 +1,23 @@
 #include "ipc/PipeCommand.h"
 
-#include <aclapi.h>
+#include <algorithm>
+
+#include "foundation/OSVersion.h"
+
+#include "framework/Resource.h"
 
 namespace {
 
 // An auto-reset event for one overlapped operation, closed when the call returns.
-class IoEvent : private noncopyable {
-public:
-    IoEvent() : m_event(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~IoEvent() { if (m_event) CloseHandle(m_event); }
-    HANDLE get() const { return m_event; }
-    explicit operator bool() const { return m_event != nullptr; }
+UniqueHandle NewIoEvent() { return UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr)); }
 
-private:
-    HANDLE m_event;
-};
+// What is left of a window of windowMs that began at start.
+DWORD Remaining(DWORD start, DWORD windowMs, DWORD now) {
+    if (windowMs == INFINITE) return INFINITE;
+    // Elapsed time in unsigned arithmetic survives the tick count wrapping.
+    const DWORD elapsed = now - start;
+    return elapsed >= windowMs ? 0 : windowMs - elapsed;
+}
 
 }  // namespace
 
@@ -34,9 +37,21 @@ void PipeCommandBase::Close() {
     }
 }
 
-bool PipeCommandBase::Wait(HANDLE event) {
-    WaitForSingleObject(event, INFINITE);
-    return true;
+bool PipeCommandBase::Wait(HANDLE event, DWORD timeoutMs) {
+    return WaitForSingleObject(event, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void PipeCommandBase::SetDeadline(DWORD startTick, DWORD windowMs) {
+    m_hasDeadline = true;
+    m_deadlineStart = startTick;
+    m_deadlineWindow = windowMs;
+}
+
+DWORD PipeCommandBase::TimeLeft(DWORD startTick) const {
+    const DWORD now = GetTickCount();
+    DWORD left = Remaining(startTick, m_ioTimeoutMs, now);
+    if (m_hasDeadline) left = std::min(left, Remaining(m_deadlineStart, m_deadlineWindow, now));
+    return left;
 }
 
 void PipeCommandBase::AbandonIo(HANDLE event) {
@@ -49,7 +64,8 @@ void PipeCommandBase::AbandonIo(HANDLE event) {
 
 bool PipeCommandBase::Write(const void* data, DWORD length) {
     if (m_pipe == INVALID_HANDLE_VALUE || length > kMaxPipeMessageSize) return false;
-    IoEvent event;
+    const DWORD start = GetTickCount();
+    UniqueHandle event = NewIoEvent();
     if (!event) return false;
     OVERLAPPED ov{};
     ov.hEvent = event.get();
@@ -59,7 +75,7 @@ bool PipeCommandBase::Write(const void* data, DWORD length) {
         return ov.InternalHigh == length;
     }
     if (GetLastError() != ERROR_IO_PENDING) return false;
-    if (!Wait(event.get())) {
+    if (!Wait(event.get(), TimeLeft(start))) {
         AbandonIo(event.get());
         return false;
     }
@@ -81,12 +97,14 @@ bool PipeCommandBase::Read(std::vector<BYTE>& message) {
     if (m_pipe == INVALID_HANDLE_VALUE) return false;
     const size_t chunk = static_cast<size_t>(m_chunkSize);
     size_t offset = 0;
+    // The bound holds for the whole message, however it arrives.
+    const DWORD start = GetTickCount();
     for (;;) {
         if (offset + chunk > kMaxPipeMessageSize) {
             message.clear();
             return false;
         }
-        IoEvent event;
+        UniqueHandle event = NewIoEvent();
         if (!event) {
             message.clear();
             return false;
@@ -99,7 +117,7 @@ bool PipeCommandBase::Read(std::vector<BYTE>& message) {
         if (ok) {
             got = static_cast<DWORD>(ov.InternalHigh);
         } else if (GetLastError() == ERROR_IO_PENDING) {
-            if (!Wait(event.get())) {
+            if (!Wait(event.get(), TimeLeft(start))) {
                 AbandonIo(event.get());
             } else if (m_pipe != INVALID_HANDLE_VALUE) {
                 ok = GetOverlappedResult(m_pipe, &ov, &got, FALSE) != FALSE;
@@ -123,7 +141,7 @@ bool PipeCommandBase::Read(std::vector<BYTE>& message) {
 bool PipeCommandClient::Open() {
     Close();
     m_pipe = CreateFileW(m_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_OVERLAPPED, nullptr);
+                         FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     return m_pipe != INVALID_HANDLE_VALUE;
 }
 
@@ -166,16 +184,18 @@ bool PipeCommandClient::IsPeerCompatible() {
 
 // ---- PipeCommandServer ------------------------------------------------------------
 
-PipeCommandServer::PipeCommandServer(const CString& pipeName, int chunkSize)
-    : PipeCommandBase(pipeName, chunkSize), m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+PipeCommandServer::PipeCommandServer(const CString& pipeName, int chunkSize, PipeAccess access)
+    : PipeCommandBase(pipeName, chunkSize),
+      m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_access(access) {}
 
 PipeCommandServer::~PipeCommandServer() {
     if (m_stopEvent) CloseHandle(m_stopEvent);
 }
 
-bool PipeCommandServer::Wait(HANDLE event) {
+bool PipeCommandServer::Wait(HANDLE event, DWORD timeoutMs) {
     const HANDLE handles[2] = {event, m_stopEvent};
-    const DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    const DWORD r = WaitForMultipleObjects(2, handles, FALSE, timeoutMs);
     if (r == WAIT_OBJECT_0) return true;
     if (r == WAIT_OBJECT_0 + 1) {
         AbandonIo(event);
@@ -186,44 +206,30 @@ bool PipeCommandServer::Wait(HANDLE event) {
 
 bool PipeCommandServer::Create() {
     Close();
-    wchar_t creatorOwner[] = L"CREATOR OWNER";
-    wchar_t system[] = L"SYSTEM";
-    wchar_t administrators[] = L"Administrators";
-    wchar_t interactive[] = L"INTERACTIVE";
-    struct Entry { wchar_t* name; DWORD access; DWORD inheritance; };
-    const Entry entries[4] = {
-        {creatorOwner, 0x1F01FF, 0xF},
-        {system, 0x1F01FF, 3},
-        {administrators, 0x1F01FF, 3},
-        {interactive, 0x1301FF, 3},
-    };
-    EXPLICIT_ACCESSW access[4]{};
-    for (int i = 0; i < 4; ++i)
-        BuildExplicitAccessWithNameW(&access[i], entries[i].name, entries[i].access, SET_ACCESS,
-                                     entries[i].inheritance);
-    PACL acl = nullptr;
-    if (SetEntriesInAclW(4, access, nullptr, &acl) != ERROR_SUCCESS || !acl) return false;
-
-    SECURITY_DESCRIPTOR sd{};
-    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-    SECURITY_ATTRIBUTES sa{};
-    sa.nLength = sizeof sa;
-    sa.lpSecurityDescriptor = &sd;
-    sa.bInheritHandle = FALSE;
-
+    PipeAccessList access(m_access);
+    if (!access.IsValid()) return false;
+    // The first instance only: a pipe of this name that another process made first is
+    // never joined, so nobody can sit on the name and take our clients. Remote clients
+    // are refused where the system knows how (from Vista on).
+    const DWORD openMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE;
+    const DWORD pipeMode = COSVersion().IsVistaOrLater() ? PIPE_REJECT_REMOTE_CLIENTS : 0;
     const DWORD buffer = static_cast<DWORD>(m_chunkSize);
-    m_pipe = CreateNamedPipeW(m_name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, buffer, buffer,
-                              60000, &sa);
-    const DWORD error = GetLastError();
-    LocalFree(acl);
-    SetLastError(error);
-    return m_pipe != INVALID_HANDLE_VALUE;
+    m_pipe = CreateNamedPipeW(m_name, openMode, pipeMode, 1, buffer, buffer, 60000, access.Attributes());
+    if (m_pipe == INVALID_HANDLE_VALUE) return false;
+    // Where the flag is not honoured (Wine), a pipe made by another process with room
+    // for more instances takes ours in beside its own: then ours is not the only one.
+    DWORD instances = 0;
+    if (!GetNamedPipeHandleStateW(m_pipe, nullptr, &instances, nullptr, nullptr, nullptr, 0) || instances != 1) {
+        Close();
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
 }
 
 bool PipeCommandServer::Accept() {
     if (m_pipe == INVALID_HANDLE_VALUE) return false;
-    IoEvent event;
+    UniqueHandle event = NewIoEvent();
     if (!event) return false;
     OVERLAPPED ov{};
     ov.hEvent = event.get();
@@ -231,7 +237,8 @@ bool PipeCommandServer::Accept() {
     const DWORD error = GetLastError();
     if (error == ERROR_PIPE_CONNECTED) return true;
     if (error != ERROR_IO_PENDING) return false;
-    if (!Wait(event.get())) {
+    // Waiting for the next client has no bound: only the stop request ends it.
+    if (!Wait(event.get(), INFINITE)) {
         AbandonIo(event.get());
         return false;
     }

@@ -11,6 +11,7 @@
 #include "foundation/noncopyable.h"
 #include "framework/CString.h"
 #include "ipc/DataConverter.h"
+#include "ipc/PipeAccessList.h"
 
 // Shared by every channel; on the wire the 16 bytes read as int32 1, 0, 0, 1.
 struct ProtocolVersion {
@@ -25,6 +26,9 @@ inline constexpr int kPipeChunkSize = 1024;
 // Larger messages are refused by both Read and Write: no request in the system comes
 // near this, and a peer must not make us grow a buffer without bound.
 inline constexpr size_t kMaxPipeMessageSize = 256u * 1024u * 1024u;
+// How long one Read or one Write waits for the peer. A peer that stops talking, or a
+// server that stops answering, is given up after this, and the connection with it.
+inline constexpr DWORD kPipeIoTimeoutMs = 5000;
 
 class PipeCommandBase : private noncopyable {
 public:
@@ -37,8 +41,9 @@ public:
     virtual bool Read(std::vector<BYTE>& message);
     // Sends one message with a single overlapped WriteFile.
     virtual bool Write(const void* data, DWORD length);
-    // Waits for an I/O event; false means the operation is to be abandoned.
-    virtual bool Wait(HANDLE event);
+    // Waits for an I/O event at most timeoutMs; false means the operation is to be
+    // abandoned.
+    virtual bool Wait(HANDLE event, DWORD timeoutMs);
 
     bool Write(const CDataConverter& message);
     bool WriteStatus(int32_t status);
@@ -48,7 +53,16 @@ public:
     const CString& PipeName() const { return m_name; }
     int ChunkSize() const { return m_chunkSize; }
 
+    // The bound of each later Read and Write (kPipeIoTimeoutMs at construction).
+    void SetIoTimeout(DWORD timeoutMs) { m_ioTimeoutMs = timeoutMs; }
+    DWORD IoTimeout() const { return m_ioTimeoutMs; }
+    // Every later Read and Write also ends by startTick + windowMs (GetTickCount
+    // values), so that a whole exchange stays within one window.
+    void SetDeadline(DWORD startTick, DWORD windowMs);
+
 protected:
+    // How long an operation that began at startTick may still wait.
+    DWORD TimeLeft(DWORD startTick) const;
     // An overlapped operation whose Wait gave up must be finished before its OVERLAPPED
     // and buffer go away: cancel it and wait for the cancellation to land. Overrides of
     // Wait that close the pipe must call this first.
@@ -58,13 +72,18 @@ protected:
     HANDLE m_pipe = INVALID_HANDLE_VALUE;
     CString m_name;
     int m_chunkSize;
+    DWORD m_ioTimeoutMs = kPipeIoTimeoutMs;
+    bool m_hasDeadline = false;
+    DWORD m_deadlineStart = 0;
+    DWORD m_deadlineWindow = 0;
 };
 
 class PipeCommandClient : public PipeCommandBase {
 public:
     using PipeCommandBase::PipeCommandBase;
 
-    // One CreateFileW; GetLastError tells why it failed.
+    // One CreateFileW; GetLastError tells why it failed. The server may identify the
+    // client but never act in its name.
     virtual bool Open();
     // Open, retried every 10 ms until timeoutMs have passed.
     virtual bool Connect(DWORD timeoutMs);
@@ -79,14 +98,18 @@ public:
 
 class PipeCommandServer : public PipeCommandBase {
 public:
-    PipeCommandServer(const CString& pipeName, int chunkSize);
+    // access: who may open the pipe.
+    PipeCommandServer(const CString& pipeName, int chunkSize, PipeAccess access = PipeAccess::kCurrentUser);
     ~PipeCommandServer() override;
 
     // Waits on the I/O event and the stop event; the stop event closes the pipe.
-    bool Wait(HANDLE event) override;
+    bool Wait(HANDLE event, DWORD timeoutMs) override;
     // Serves clients one after another until stopped: 0 when stopped by request, -1
-    // when the pipe instance cannot be created.
+    // when the pipe instance cannot be created. A client that stops talking for longer
+    // than the I/O bound is dropped.
     virtual int Run();
+    // The pipe's only instance, for local clients only. Fails when a pipe of the name
+    // exists already, whoever made it: a server never joins a pipe someone else owns.
     virtual bool Create();
     virtual bool Accept();
     // Handles one request and writes its reply.
@@ -103,4 +126,5 @@ public:
 protected:
     HANDLE m_stopEvent;
     std::atomic<LONG> m_stopFlag{0};
+    PipeAccess m_access;
 };

@@ -31,7 +31,18 @@ inline CString MakePipeName(const wchar_t* guid, int a, int b) {
     return name;
 }
 
-inline CString JobHandOverPipeName() { return MakePipeName(kJobHandOverGuid); }
+// One pipe per session, "\\.\pipe\{GUID}-<session id>": a start in one session never
+// meets the instance of another session (another user's, or the same user's on another
+// desktop). The pipe's access list keeps other users of the same session out.
+inline CString JobHandOverPipeName() {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) session = 0;
+    wchar_t suffix[16];
+    wsprintfW(suffix, L"-%lu", session);
+    CString name = MakePipeName(kJobHandOverGuid);
+    name += suffix;
+    return name;
+}
 inline CString ServicePipeName() { return MakePipeName(kServiceGuid); }
 inline CString ShellHandOverPipeName(int a, int b) { return MakePipeName(kShellHandOverGuid, a, b); }
 inline CString ElevationPipeName(int a, int b) { return MakePipeName(kElevationGuid, a, b); }

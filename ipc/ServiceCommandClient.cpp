@@ -1,5 +1,7 @@
 #include "ipc/ServiceCommandClient.h"
 
+#include <algorithm>
+
 #include "ipc/PipeNames.h"
 
 namespace Swiftlet {
@@ -39,12 +41,15 @@ void QueryDiskCacheSetting(wchar_t driveLetter, DiskCacheSettingData& data) {
     QueryDiskCacheSetting(PipeNames::ServicePipeName(), driveLetter, data);
 }
 
-void QueryDiskCacheSetting(const CString& servicePipeName, wchar_t driveLetter, DiskCacheSettingData& data) {
+void QueryDiskCacheSetting(const CString& servicePipeName, wchar_t driveLetter, DiskCacheSettingData& data,
+                           DWORD windowMs) {
     if (!IsDriveLetter(driveLetter)) return;
+    const DWORD start = GetTickCount();
     ServiceCommandClient client(servicePipeName);
     // The service serves one client at a time: a busy or briefly re-created pipe is
     // retried; a service that is not there costs at most the time-out.
-    if (!client.Connect(ServiceCommandClient::kConnectTimeoutMs)) return;
+    if (!client.Connect(std::min(ServiceCommandClient::kConnectTimeoutMs, windowMs))) return;
+    client.SetDeadline(start, windowMs);
     if (client.IsPeerCompatible()) client.QueryDiskCache(driveLetter, data);
     client.Close();
 }

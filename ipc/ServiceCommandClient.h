@@ -36,6 +36,9 @@ public:
 
     // How long the service pipe is tried before the service counts as absent.
     static constexpr DWORD kConnectTimeoutMs = 1000;
+    // How long one query takes at most, the connect included: a service that stops
+    // answering holds a job's start up no longer than this.
+    static constexpr DWORD kQueryTimeoutMs = 3000;
 };
 
 // Decodes the record that follows the status word, field by field. What was decoded
@@ -44,9 +47,11 @@ public:
 bool DecodeDiskCacheRecord(CDataParser& parser, DiskCacheSettingData& data);
 
 // One query as the job builder runs it: connects within a second, checks the version,
-// asks for the letter, closes. Any failure leaves data as it was (all zero for a new
-// record). A letter that is not A-Z/a-z sends nothing.
+// asks for the letter, closes, all within windowMs of its start. Any failure leaves
+// data as it was (all zero for a new record). A letter that is not A-Z/a-z sends
+// nothing.
 void QueryDiskCacheSetting(wchar_t driveLetter, DiskCacheSettingData& data);
-void QueryDiskCacheSetting(const CString& servicePipeName, wchar_t driveLetter, DiskCacheSettingData& data);
+void QueryDiskCacheSetting(const CString& servicePipeName, wchar_t driveLetter, DiskCacheSettingData& data,
+                           DWORD windowMs = ServiceCommandClient::kQueryTimeoutMs);
 
 }  // namespace Swiftlet

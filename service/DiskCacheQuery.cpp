@@ -1,6 +1,9 @@
 #include "service/DiskCacheQuery.h"
 
 #include <cstring>
+#include <utility>
+
+#include "framework/Resource.h"
 
 namespace Swiftlet {
 
@@ -8,18 +11,15 @@ namespace {
 
 class SystemVolumeDevice : public IVolumeDevice {
 public:
-    explicit SystemVolumeDevice(HANDLE handle) : m_handle(handle) {}
-    ~SystemVolumeDevice() override { CloseHandle(m_handle); }
-    SystemVolumeDevice(const SystemVolumeDevice&) = delete;
-    SystemVolumeDevice& operator=(const SystemVolumeDevice&) = delete;
+    explicit SystemVolumeDevice(UniqueFile handle) : m_handle(std::move(handle)) {}
 
     bool Control(DWORD code, void* out, DWORD outSize, DWORD& bytesReturned) override {
         bytesReturned = 0;
-        return DeviceIoControl(m_handle, code, nullptr, 0, out, outSize, &bytesReturned, nullptr) != FALSE;
+        return DeviceIoControl(m_handle.get(), code, nullptr, 0, out, outSize, &bytesReturned, nullptr) != FALSE;
     }
 
 private:
-    HANDLE m_handle;
+    UniqueFile m_handle;
 };
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
@@ -39,10 +39,10 @@ int32_t QueryField(IVolumeDevice& device, DWORD code, uint8_t (&field)[N], bool 
 }  // namespace
 
 std::unique_ptr<IVolumeDevice> SystemVolumeDevices::Open(const wchar_t* devicePath) {
-    HANDLE h = CreateFileW(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<SystemVolumeDevice>(h);
+    UniqueFile device(CreateFileW(devicePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!device) return nullptr;
+    return std::make_unique<SystemVolumeDevice>(std::move(device));
 }
 
 DiskCacheRecord QueryDiskCache(wchar_t driveLetter, IVolumeDevices& devices) {

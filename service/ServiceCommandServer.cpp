@@ -9,7 +9,7 @@ static_assert(sizeof(DiskCacheRecord) == ServiceCommand::kDiskCacheRecordSize,
               "the service sends the record the client decodes");
 
 ServiceCommandServer::ServiceCommandServer(const CString& pipeName, IVolumeDevices* devices)
-    : PipeCommandServer(pipeName, kPipeChunkSize), m_devices(devices ? devices : &m_systemDevices) {}
+    : PipeCommandServer(pipeName, kPipeChunkSize, PipeAccess::kInteractiveUsers), m_devices(devices ? devices : &m_systemDevices) {}
 
 void ServiceCommandServer::OnCommand(const std::vector<BYTE>& message) {
     if (message.size() < 4) {

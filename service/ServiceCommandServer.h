@@ -7,6 +7,7 @@
 
 namespace Swiftlet {
 
+// Runs as SYSTEM and answers the Swiftlet of every interactive user.
 class ServiceCommandServer : public PipeCommandServer {
 public:
     // devices: where volumes are opened (the system's unless told otherwise); it must

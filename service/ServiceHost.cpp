@@ -2,6 +2,8 @@
 
 #include <clocale>
 
+#include "framework/Resource.h"
+
 namespace Swiftlet {
 namespace Service {
 
@@ -18,13 +20,7 @@ IVolumeDevices* g_devices = nullptr;
 ServerController* g_controller = nullptr;
 CRITICAL_SECTION g_lock;
 
-class Lock {
-public:
-    Lock() { EnterCriticalSection(&g_lock); }
-    ~Lock() { LeaveCriticalSection(&g_lock); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-};
+CriticalSectionHold Lock() { return HoldCriticalSection(&g_lock); }
 
 bool IsPending(DWORD state) { return state != SERVICE_RUNNING && state != SERVICE_STOPPED; }
 
@@ -54,7 +50,7 @@ void StopAndDeleteController() {
 
 DWORD WINAPI ControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
     try {
-        Lock hold;
+        const CriticalSectionHold hold = Lock();
         if (control == SERVICE_CONTROL_STOP) {
             Report(SERVICE_STOP_PENDING, g_status.dwControlsAccepted | SERVICE_ACCEPT_STOP, 0, 0);
             StopAndDeleteController();
@@ -85,7 +81,7 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
     try {
         g_statusHandle = RegisterServiceCtrlHandlerExW(kServiceName, &ControlHandler, nullptr);
         if (!g_statusHandle) return;
-        Lock hold;
+        const CriticalSectionHold hold = Lock();
         if (!Report(SERVICE_START_PENDING, 0, 0, kStartWaitHintMs)) {
             ReportFailedStart(GetLastError(), false);
             return;
@@ -132,7 +128,7 @@ int RunServiceProcess(IVolumeDevices* devices) {
     const SERVICE_TABLE_ENTRYW table[] = {{name, &ServiceMain}, {nullptr, nullptr}};
     StartServiceCtrlDispatcherW(table);
     {
-        Lock hold;
+        const CriticalSectionHold hold = Lock();
         StopAndDeleteController();
     }
     DeleteCriticalSection(&g_lock);

@@ -2,25 +2,75 @@
 
 #include <windows.h>
 
+#include <new>
+#include <vector>
+
 #include "control/CopyCore.h"
 #include "control/CoreEvent.h"
+#include "control/CoreEventHandler.h"
 #include "control/CoreEventScript.h"
 #include "engine/CopyException.h"
+#include "tests/control/JobWindowThread.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
 using namespace Swiftlet;
+using TestFiles::ErrorType;
 
 namespace {
 
-int ErrorType(const CoreEventScriptHandler& handler) {
-    for (const CoreEventRecord& record : handler.Records())
-        if (record.code == kEventError)
-            return record.copyType;
-    return 0;
-}
+// A core whose algorithm cannot be made: the constructor throws.
+class UnbuildableAlgorithmCore : public CopyCore {
+public:
+    explicit UnbuildableAlgorithmCore(bool copyError) : copyError(copyError) {}
+
+protected:
+    CopyAlgorithmMultiThread* CreateAlgorithm(CoreEvent*) override {
+        if (copyError) throw CopyException(kCopyBufferPoolFailed);
+        throw std::bad_alloc();
+    }
+
+private:
+    bool copyError;
+};
 
 }  // namespace
+
+TEST(CopyCore, AlgorithmThatCannotBeMadeIsReportedAndTheJobStillEnds) {
+    TestFiles::TempDir c(L"core");
+    ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\f.bin", 100));
+    ASSERT_TRUE(TestFiles::MakeFolders(c / L"dst"));
+    for (bool copyError : {true, false}) {
+        // The job's window, as the task window shows it: it waits for the core's end.
+        JobWindowThread ui;
+        CoreEventHandlerPost handler(ui.Window());
+        int errorType = 0;
+        ui.SetResponder([&](CoreEventHandlerPost&, CoreEvent& event) {
+            if (event.eventCode == kEventError) {
+                const CopyException* e = AsCopyException(event.status.exception);
+                errorType = e ? e->type : -1;
+            }
+            return true;
+        });
+        UnbuildableAlgorithmCore core(copyError);
+        core.option = TestFiles::JobOption({c / L"src"}, c / L"dst");
+        core.handler = &handler;
+        ASSERT_EQ(1, core.Start());
+        for (int waited = 0; waited < 60000 && core.thread.load(); waited += 10)
+            Sleep(10);
+        ASSERT_EQ(nullptr, core.thread.load());
+        std::vector<int> codes;
+        for (int waited = 0; waited < 60000; waited += 10) {
+            codes = ui.Codes();
+            if (!codes.empty() && codes.back() == kEventCoreEnd)
+                break;
+            Sleep(10);
+        }
+        EXPECT_EQ((std::vector<int>{kEventCoreStart, kEventError, kEventAlgorithmEnd, kEventCoreEnd}), codes);
+        EXPECT_EQ(copyError ? kCopyBufferPoolFailed : kCopyPrepareFailed, errorType);
+        EXPECT_FALSE(TestFiles::Exists(c / L"dst\\src"));
+    }
+}
 
 TEST(CopyCore, FolderIntoItselfOrItsSubfolderIsRefused) {
     TestFiles::TempDir c(L"core");

@@ -10,6 +10,7 @@
 #include "control/SwiftletApp.h"
 #include "ipc/MultiUICommand.h"
 #include "ipc/PipeNames.h"
+#include "tests/support/CopyJob.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 
@@ -241,4 +242,32 @@ TEST(SwiftletProgram, LaterProcessHandsItsJobToTheRunningInstance) {
     ASSERT_EQ(1u, jobs[1].sources.size());
     EXPECT_EQ(longDestination, jobs[1].destination);
     EXPECT_EQ(1, jobs[1].flags);
+}
+
+TEST(SwiftletProgram, MoveAcrossDrivesLeavesWhatLinksLeadToAlone) {
+    // The job must run in this Swiftlet.exe, not in another test's instance.
+    PipeTest::FixedPipeLock lock(PipeTest::FixedPipeLock::kHandOver);
+    ASSERT_TRUE(lock.Held());
+    TestFiles::UnixTempDir z;  // drive Z:, where Wine's links live
+    TestFiles::TempDir c(L"prog-links");  // drive C:
+    TestFiles::LinkMaker links;
+    const CString tree = z / L"src\\tree", outside = z / L"outside";
+    ASSERT_TRUE(TestFiles::WriteBytes(tree + L"\\mine.txt", "mine"));
+    ASSERT_TRUE(TestFiles::WriteBytes(outside + L"\\precious.txt", "precious"));
+    ASSERT_TRUE(TestFiles::WriteBytes(outside + L"\\inner\\more.txt", "more"));
+    ASSERT_TRUE(links.Make(tree + L"\\link", L"..\\..\\outside", true));
+    ASSERT_TRUE(links.Make(tree + L"\\file", L"..\\..\\outside\\precious.txt", false));
+    ASSERT_TRUE(links.Make(tree + L"\\up", L"..", true));
+    ASSERT_TRUE(TestFiles::MakeFolders(c / L"dst"));
+
+    EXPECT_EQ(0, TestFiles::RunProcess(SwiftletExe() + L" /m \"" + tree + L"\" \"" + (c / L"dst") + L"\"", 120000));
+
+    std::string bytes;
+    EXPECT_TRUE(TestFiles::ReadBytes(outside + L"\\precious.txt", bytes) && bytes == "precious");
+    EXPECT_TRUE(TestFiles::ReadBytes(outside + L"\\inner\\more.txt", bytes) && bytes == "more");
+    EXPECT_EQ((std::vector<CString>{L"inner\\", L"inner\\more.txt", L"precious.txt"}), TestFiles::ListTree(outside));
+    EXPECT_EQ((std::vector<CString>{L"file", L"link\\", L"link\\inner\\", L"link\\inner\\more.txt",
+                                    L"link\\precious.txt", L"mine.txt"}),
+              TestFiles::ListTree(c / L"dst\\tree"));
+    EXPECT_FALSE(TestFiles::Exists(tree + L"\\mine.txt")) << "moved";
 }

@@ -10,11 +10,13 @@
 #include "control/CoreEventScript.h"
 #include "engine/CopyAlgorithm.h"
 #include "engine/CopyException.h"
+#include "foundation/Paths.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
 using namespace Swiftlet;
 using TestFiles::JobOption;
+using TestFiles::Questions;
 using TestFiles::RunJob;
 using TestFiles::SameFile;
 using TestFiles::SameTree;
@@ -28,14 +30,6 @@ const CoreEventRecord* FindRecord(const std::vector<CoreEventRecord>& records, i
         if (record.code == code && (copyType < 0 || record.copyType == copyType))
             return &record;
     return nullptr;
-}
-
-std::vector<CoreEventRecord> Questions(const CoreEventScriptHandler& handler) {
-    std::vector<CoreEventRecord> out;
-    for (const CoreEventRecord& record : handler.Records())
-        if (record.code == kEventQuestion)
-            out.push_back(record);
-    return out;
 }
 
 void ExpectNoError(const CoreEventScriptHandler& handler) {
@@ -183,6 +177,32 @@ TEST(CopyAlgorithm, SameVolumeMoveIsOneRenameWithoutCopying) {
     EXPECT_EQ(0u, end->copyMs);
 }
 
+TEST(CopyAlgorithm, SameVolumeMoveOutOfTheRecycleBinTakesTheNameACopyGets) {
+    // A deleted file lies in the recycle bin of the system drive under a name of the
+    // bin's own; the shell knows the name it had.
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const CString bin = GetRecycleBinFolder(system[0]);
+    ASSERT_FALSE(bin.IsEmpty());
+    CString folder;
+    folder.Format(L"%s\\S-1-5-21-move-%u-%u", bin.GetString(), GetCurrentProcessId(), GetTickCount());
+    const CString recycled = folder + L"\\$RM0V3D.txt";
+    ASSERT_TRUE(TestFiles::WritePattern(recycled, 1200, 7));
+    TestFiles::TempDir c(L"recycled");  // on the bin's drive: the move is a rename
+    ASSERT_TRUE(TestFiles::MakeFolders(c / L"copied") && TestFiles::MakeFolders(c / L"moved"));
+
+    CoreEventScriptHandler copy, move;
+    EXPECT_EQ(1, RunJob(JobOption({recycled}, c / L"copied"), copy));
+    EXPECT_EQ(1, RunJob(JobOption({recycled}, c / L"moved", 1), move));
+    EXPECT_EQ(0, move.Count(kEventCopyBegin)) << "renamed";
+    const std::vector<CString> copied = TestFiles::ListTree(c / L"copied");
+    ASSERT_EQ(1u, copied.size());
+    EXPECT_EQ(copied, TestFiles::ListTree(c / L"moved"));
+    EXPECT_TRUE(TestFiles::SameFile(c / L"copied\\" + copied[0], c / L"moved\\" + copied[0]));
+    EXPECT_FALSE(TestFiles::Exists(recycled));
+    TestFiles::DeleteTree(folder);
+}
+
 TEST(CopyAlgorithm, MoveOntoExistingNameFallsBackToCopyThenDelete) {
     TestFiles::TempDir c(L"renamefail");
     ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\a.txt", 3000, 1));
@@ -204,6 +224,7 @@ TEST(CopyAlgorithm, CrossVolumeMoveCopiesThenDeletesAndRemovesFolders) {
     ASSERT_TRUE(TestFiles::WriteBytes(c / L"src\\dir\\sub\\ro.txt", "read-only"));
     ASSERT_TRUE(SetFileAttributesW(c / L"src\\dir\\sub\\ro.txt", FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(TestFiles::MakeFolders(c / L"src\\dir\\empty"));
+    ASSERT_TRUE(SetFileAttributesW(c / L"src\\dir\\empty", FILE_ATTRIBUTE_READONLY));
     TestFiles::TempDir reference(L"ref");
     ASSERT_TRUE(TestFiles::WritePattern(reference / L"dir\\a.txt", 5000, 1));
     ASSERT_TRUE(TestFiles::WritePattern(reference / L"dir\\sub\\b.txt", 20 * MiB, 2));

@@ -9,6 +9,7 @@
 #include "engine/CopyException.h"
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
+#include "foundation/Paths.h"
 #include "tests/support/TestFiles.h"
 
 using namespace Swiftlet;
@@ -97,6 +98,49 @@ public:
 
 private:
     bool m_withNative;
+};
+
+// A small pool with its reader, for a writer the test brings; an item fits one block.
+struct SmallPool {
+    SmallPool() {
+        uint64_t size = 4 * MiB;
+        uint32_t alignment = 512;
+        EXPECT_EQ(1, manager.Create(&size, &alignment));
+        int noEvent = 0;
+        uint64_t block = 16 * MiB;
+        reader.Init(&manager, &noEvent, &block);
+    }
+    // Reads the item at from and writes it to to through writer, in one block.
+    void CopyOne(CopyItemWriter& writer, const CString& from, const CString& to, int overwrite, bool finish = true) {
+        int sync = 1, check = 0, noBuffer = 0, notReady = 0;
+        reader.Open(from, from, &sync, &check, &noBuffer);
+        uint32_t bytes = 0;
+        reader.ReadNext(&bytes, &noBuffer);
+        reader.Close();
+        writer.Open(to, from, &sync, &overwrite, &notReady);
+        ASSERT_EQ(0, notReady);
+        writer.Write(&bytes, &notReady);
+        if (!finish) return;
+        writer.Finish();
+        writer.Reset();
+    }
+
+    CopyBufferManagerSemaphoreLock manager;
+    CopyItemReader reader;
+};
+
+// A file system whose named streams carry their file's attributes, as NTFS has it. On
+// Wine's drives "file:s" is a file of its own, so the writer's attribute calls on a
+// stream go to its file here.
+class SharedStreamAttributesWriter : public CopyItemWriter {
+protected:
+    DWORD GetAttributesOf(const CString& path) override { return CopyItemWriter::GetAttributesOf(FileOf(path)); }
+    BOOL SetAttributesOf(const CString& path, DWORD attributes) override {
+        return CopyItemWriter::SetAttributesOf(FileOf(path), attributes);
+    }
+
+private:
+    static CString FileOf(const CString& path) { return IsStreamPath(path) ? StripStreamSuffix(path) : path; }
 };
 
 }  // namespace
@@ -308,28 +352,13 @@ TEST(CopyItemWriter, AttributesAndLastWriteTimeArriveOnEveryFinishingPath) {
         CString destination;
         destination.Format(L"%s\\d%d.dat", dir.Path().GetString(), path);
         CopyOption option = DefaultOption();
-        CopyBufferManagerSemaphoreLock manager;
-        uint64_t size = 4 * MiB;
-        uint32_t alignment = 512;
-        ASSERT_EQ(1, manager.Create(&size, &alignment));
-        CopyItemReader reader;
-        int noEvent = 0;
-        uint64_t block = 16 * MiB;
-        reader.Init(&manager, &noEvent, &block);
+        SmallPool pool;
         OlderSystemWriter older(path == 1);
         CopyItemWriter current;
         CopyItemWriter& writer = path == 0 ? current : older;
-        writer.Init(&manager, &noEvent, &option);
-
-        int sync = 1, check = 0, noBuffer = 0, overwrite = 0, notReady = 0;
-        reader.Open(source, source, &sync, &check, &noBuffer);
-        uint32_t bytes = 0;
-        reader.ReadNext(&bytes, &noBuffer);
-        reader.Close();
-        writer.Open(destination, source, &sync, &overwrite, &notReady);
-        writer.Write(&bytes, &notReady);
-        writer.Finish();
-        writer.Reset();
+        int noEvent = 0;
+        writer.Init(&pool.manager, &noEvent, &option);
+        pool.CopyOne(writer, source, destination, 0);
 
         WIN32_FILE_ATTRIBUTE_DATA data{};
         ASSERT_TRUE(GetFileAttributesExW(destination, GetFileExInfoStandard, &data)) << path;
@@ -398,4 +427,37 @@ TEST(CopyItemPipe, OverlappedReadsAndWritesCopyTheSameBytes) {
     writer.Reset();
     ExpectSameContent(source, destination);
     EXPECT_EQ(0u, manager.GetUsed());
+}
+
+// "Overwrite all" over a read-only file with a named stream: the file and then its stream
+// are replaced, and the copy ends read-only as its source is, also when the stream fails.
+TEST(CopyItemWriter, OverwrittenReadOnlyFileWithStreamStaysReadOnly) {
+    TestFiles::TempDir dir(L"writer");
+    const CString source = dir / L"s.dat", destination = dir / L"d.dat";
+    ASSERT_TRUE(TestFiles::WritePattern(source, 3000, 1));
+    ASSERT_TRUE(TestFiles::WritePattern(source + L":s", 700, 2));
+    ASSERT_TRUE(TestFiles::WriteBytes(destination, "old"));
+    ASSERT_TRUE(TestFiles::WriteBytes(destination + L":s", "old stream"));
+    for (const CString& path : {source, source + L":s", destination})
+        ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_READONLY));
+
+    for (bool streamFails : {false, true}) {
+        CopyOption option = DefaultOption();
+        SmallPool pool;
+        SharedStreamAttributesWriter writer;
+        int noEvent = 0;
+        writer.Init(&pool.manager, &noEvent, &option);
+        pool.CopyOne(writer, source, destination, 1);
+        pool.CopyOne(writer, source + L":s", destination + L":s", 1, !streamFails);
+        if (streamFails)
+            writer.Abort();
+        const DWORD attributes = GetFileAttributesW(destination);
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << streamFails;
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY) << streamFails;
+        ExpectSameContent(source, destination);
+        SetFileAttributesW(destination, FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(destination + L":s", FILE_ATTRIBUTE_NORMAL);
+    }
+    for (const CString& path : {source, source + L":s"})
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
 }

@@ -146,3 +146,52 @@ TEST(HandOverClient, SendsTheJobAndCountsOnlyAnExactAcceptance) {
     ASSERT_EQ(6u, requests.size());
     EXPECT_EQ(CopyRequestBytes(sources, L"d", 1), requests[0]);
 }
+
+TEST_F(HandOverServerTest, PathWithANulCharacterIsRefused) {
+    const CString withNul(std::wstring(L"Z:\\dest\0..\\elsewhere", 20));
+    EXPECT_EQ(Words({2}), client->Send(CopyRequestBytes({L"Z:\\a", withNul}, L"Z:\\dest", 0))) << "in a source";
+    EXPECT_EQ(Words({2}), client->Send(CopyRequestBytes({L"Z:\\a"}, withNul, 0))) << "in the destination";
+    EXPECT_EQ(0u, recorder.Count());
+    EXPECT_EQ(Words({0, 1}), client->Send(CopyRequestBytes({L"Z:\\a"}, L"Z:\\dest", 0)));
+}
+
+namespace {
+
+// A window that takes every job, after `delay` ms or once `release` is signalled.
+class SlowWindow : public DesignPatterns::TObserver<ServerCopyFileCommandParam> {
+public:
+    using DesignPatterns::TObserver<ServerCopyFileCommandParam>::Update;
+    void Update(ServerCopyFileCommandParam* param) override {
+        WaitForSingleObject(release, delay);
+        param->result = 1;
+    }
+    DWORD delay = 0;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~SlowWindow() override { CloseHandle(release); }
+};
+
+}  // namespace
+
+// The window builds the job before it answers. A client that gave up in the meantime
+// would run the job itself while the window runs it too; so the answer to a copy
+// request has a bound of its own, longer than the I/O bound.
+TEST(HandOverClient, WaitsForTheWindowPastTheIoBoundButNotForever) {
+    const CString name = UniquePipeName(L"slow-window");
+    SlowWindow window;
+    Server server(name);
+    server.Jobs().Attach(&window);
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(name));
+    Client client(name);
+    ASSERT_TRUE(client.Open());
+    client.SetIoTimeout(100);
+    window.delay = 600;
+    EXPECT_TRUE(client.CopyRequest({L"Z:\\a"}, L"Z:\\d", 0));
+    EXPECT_EQ(100u, client.IoTimeout()) << "the longer bound is for that answer only";
+
+    // A window that does not answer at all.
+    window.delay = INFINITE;
+    client.SetJobReplyTimeout(300);
+    EXPECT_FALSE(client.CopyRequest({L"Z:\\a"}, L"Z:\\d", 0));
+    SetEvent(window.release);
+}

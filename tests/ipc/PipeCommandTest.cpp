@@ -61,6 +61,32 @@ TEST(DataConverter, FieldsAreLittleEndianPackedAndStringsCarryTheirByteCount) {
     EXPECT_EQ(0u, p.Remaining());
 }
 
+// The system would read a path only up to a NUL: "C:\dst\0..." means "C:\dst".
+TEST(DataParser, PathsHoldingANulAreRefusedWithoutConsumingAnything) {
+    const CString withNul(std::wstring(L"C:\\a\0b", 6));
+    CDataConverter c;
+    c.AppendStringList({L"C:\\x", withNul});
+    c.AppendString(withNul);
+    c.AppendString(L"C:\\ok");
+
+    CDataParser p(c.Data(), c.Size());
+    std::vector<CString> list{L"kept"};
+    EXPECT_FALSE(p.ReadPathList(list));
+    EXPECT_EQ(1u, list.size());
+    EXPECT_EQ(c.Size(), p.Remaining());
+    ASSERT_TRUE(p.ReadStringList(list)) << "as plain strings they are well formed";
+    EXPECT_EQ(withNul, list[2]);
+
+    CString path(L"kept");
+    const uint64_t before = p.Remaining();
+    EXPECT_FALSE(p.ReadPath(path));
+    EXPECT_EQ(CString(L"kept"), path);
+    EXPECT_EQ(before, p.Remaining());
+    ASSERT_TRUE(p.ReadString(path));
+    EXPECT_TRUE(p.ReadPath(path));
+    EXPECT_EQ(CString(L"C:\\ok"), path);
+}
+
 TEST(DataParser, ShortOrImpossibleFieldsConsumeNothingAndLeaveTheTargetAlone) {
     const BYTE three[] = {1, 2, 3};
     CDataParser p(three, sizeof three);
@@ -246,4 +272,48 @@ TEST(PipeCommand, VersionReplyIsAcceptedOnlyWhenExactlyOurs) {
     EXPECT_FALSE(client.IsPeerCompatible()) << "status only";
     EXPECT_FALSE(client.IsPeerCompatible()) << "non-zero status";
     for (const Bytes& request : server.Requests()) EXPECT_EQ(Words({1}), request);
+}
+
+// A client that connects and then says nothing would hold the only pipe instance for
+// good; after the I/O bound the server drops it and serves whoever waits.
+TEST(PipeCommand, SilentClientIsDroppedAfterTheBoundAndTheNextOneServed) {
+    const CString name = UniquePipeName(L"dropped");
+    EchoServer server(name);
+    server.SetIoTimeout(200);
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(name));
+    RawClient silent(name);
+    ASSERT_TRUE(silent.Open());
+
+    RawClient next(name);
+    ASSERT_TRUE(next.Connect(30000)) << "the silent client still holds the pipe";
+    EXPECT_EQ(Words({7}), next.Send(Words({7})));
+    EXPECT_TRUE(silent.IsOpen());
+    EXPECT_TRUE(silent.Send(Words({8})).empty()) << "its connection is gone";
+    EXPECT_EQ(1, server.served.load());
+}
+
+// The client's side of the same: a server that takes a request and never answers, or
+// never even reads, is given up after the bound.
+TEST(PipeCommand, ClientGivesUpOnAServerThatStopsTalking) {
+    const CString name = UniquePipeName(L"stalled");
+    HANDLE stalled = CreateNamedPipeW(name, PIPE_ACCESS_DUPLEX, 0, 1, 1024, 1024, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, stalled);
+    PipeCommandClient client(name, kPipeChunkSize);
+    ASSERT_TRUE(client.Open());
+    client.SetIoTimeout(200);
+
+    const DWORD start = GetTickCount();
+    Bytes reply;
+    EXPECT_FALSE(client.Read(reply)) << "no answer";
+    EXPECT_TRUE(reply.empty());
+    EXPECT_GE(GetTickCount() - start, 180u);
+    const Bytes large = Pattern(70000);  // far more than the pipe's buffer
+    EXPECT_FALSE(client.Write(large.data(), static_cast<DWORD>(large.size()))) << "nobody reads";
+
+    // A window for the whole exchange ends a wait sooner than the bound.
+    client.SetIoTimeout(INFINITE);
+    client.SetDeadline(GetTickCount(), 200);
+    EXPECT_FALSE(client.Read(reply));
+    CloseHandle(stalled);
 }

@@ -128,3 +128,38 @@ TEST(ServiceCommandClient, NoServiceMeansAZeroRecordAfterAboutASecond) {
     EXPECT_TRUE(IsZero(&d.cacheInformation, 24 + 12 + 8));
     EXPECT_EQ(0, d.cacheInformationValid + d.cacheSettingValid + d.hotplugInformationValid);
 }
+
+namespace {
+
+// Answers the version, then holds every other request until released.
+class HungService : public PipeCommandServer {
+public:
+    using PipeCommandServer::PipeCommandServer;
+    ~HungService() override { CloseHandle(release); }
+    void OnCommand(const std::vector<BYTE>& message) override {
+        if (message.size() == 4) {
+            WriteVersionReply();
+            return;
+        }
+        WaitForSingleObject(release, 60000);
+    }
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+}  // namespace
+
+// A service that stops answering in the middle of a query holds the job's start up no
+// longer than the query's window: the query returns while the service still hangs.
+TEST(ServiceCommandClient, HungServiceHoldsTheQueryOnlyForItsWindow) {
+    const CString name = UniquePipeName(L"svc-hung");
+    HungService service(name, kPipeChunkSize);
+    ServerRunner run(service);
+    ASSERT_TRUE(WaitForPipe(name));
+    DiskCacheSettingData d;
+    const DWORD start = GetTickCount();
+    QueryDiskCacheSetting(name, L'C', d, 400);
+    EXPECT_GE(GetTickCount() - start, 380u);
+    EXPECT_TRUE(IsZero(&d.cacheInformation, 24 + 12 + 8));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(service.release, 0)) << "still hanging";
+    SetEvent(service.release);
+}

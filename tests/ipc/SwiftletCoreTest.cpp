@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ipc/PipeNames.h"
+#include "tests/ipc/PlayedPeers.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 
@@ -52,6 +53,7 @@ public:
         return ReadUtf8File(m_log);
     }
     int ExitCode() const { return m_exitCode; }
+    DWORD ProcessId() const { return m_process->Id(); }
 
 private:
     CString m_log;
@@ -162,9 +164,10 @@ TEST(SwiftletCore, BusyInstanceIsWaitedForUpToFiveSeconds) {
         EXPECT_TRUE(local.jobs.empty());
     }
     {
-        // Busy throughout: after five seconds this process runs the job itself.
-        RawClient holder(pipe);
-        ASSERT_TRUE(holder.Connect(5000));
+        // Busy throughout (another start keeps talking to the instance): after five
+        // seconds this process runs the job itself.
+        BusyClient holder(pipe);
+        ASSERT_TRUE(holder.Connected());
         const DWORD start = GetTickCount();
         EXPECT_EQ(1, core.Execute({L"Z:\\b"}, dir / L"d", &copy));
         EXPECT_GE(GetTickCount() - start, SwiftletCore::kBusyPipeTimeoutMs - 50);
@@ -173,6 +176,52 @@ TEST(SwiftletCore, BusyInstanceIsWaitedForUpToFiveSeconds) {
     }
     const CString log = host.Quit();
     EXPECT_EQ(L"job 0 1 " + (dir / L"d") + L" <- Z:\\a\nstopped 0 0\n", log);
+}
+
+TEST(SwiftletCore, RunningInstanceInAnotherProcessIsKnownAsThisUsers) {
+    TestFiles::TempDir dir(L"core-peer");
+    const CString pipe = UniquePipeName(L"core-peer");
+    HostProcess host(pipe, dir / L"host.log", dir.Path());
+    ASSERT_TRUE(host.Ready(pipe));
+    Swiftlet::MultiUICommand::Client client(pipe);
+    ASSERT_TRUE(client.Connect(20000));
+    SystemPipePeers system;
+    DWORD server = 0;
+    ASSERT_TRUE(system.ServerProcessId(client.Handle(), server));
+    EXPECT_EQ(host.ProcessId(), server);
+    EXPECT_TRUE(client.IsServerOfThisUser());
+}
+
+// Another user's process may own the pipe (it created the name first) and answer like
+// an instance: the job is not offered to it, not even the version is asked, and it runs
+// here. This machine has one user in one session; the other processes are played.
+TEST(SwiftletCore, InstanceOfAnotherUserOrSessionNeverSeesTheJob) {
+    const CString pipe = UniquePipeName(L"core-stranger");
+    ScriptedServer server(pipe, {VersionReply(), Words({0, 1})});
+    ServerRunner run(server);
+    ASSERT_TRUE(WaitForPipe(pipe));
+    LocalRuns local;
+    int copy = 0;
+    {
+        PlayedPeers service;
+        service.serverUser = PlayedPeers::System();
+        SwiftletCore core(pipe, local.Runner(), &service);
+        EXPECT_EQ(1, core.Execute({L"Z:\\a"}, L"Z:\\c", &copy));
+    }
+    {
+        PlayedPeers otherSession;
+        otherSession.serverSession += 1;
+        SwiftletCore core(pipe, local.Runner(), &otherSession);
+        EXPECT_EQ(1, core.Execute({L"Z:\\b"}, L"Z:\\c", &copy));
+    }
+    EXPECT_EQ(2u, local.jobs.size());
+    EXPECT_TRUE(server.Requests().empty());
+
+    PlayedPeers same;
+    SwiftletCore core(pipe, local.Runner(), &same);
+    EXPECT_EQ(1, core.Execute({L"Z:\\c"}, L"Z:\\c", &copy));
+    EXPECT_EQ(2u, local.jobs.size()) << "handed over";
+    EXPECT_EQ(2u, server.Requests().size());
 }
 
 // ---- Two Swiftlet.exe processes on the real job hand-over pipe ------------------------
@@ -217,6 +266,7 @@ TEST(HandOverBetweenProcesses, LaterStartRunsItsOwnJobWhenTheInstanceIsBusyOrInc
     {
         // The only pipe instance stays taken for longer than the later start waits.
         ScriptedServer server(pipe, {VersionReply(), Words({0, 1})});
+        server.SetIoTimeout(INFINITE);  // the holder below only holds
         ServerRunner run(server);
         ASSERT_TRUE(WaitForPipe(pipe));
         RawClient holder(pipe);

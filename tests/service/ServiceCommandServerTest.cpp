@@ -72,6 +72,25 @@ TEST(ServiceCommandServer, AnswersEachRequestShapeWithItsStatusAndNeverGuessesAL
     EXPECT_EQ(L"\\\\.\\Q:", volumes.opened[0]);
 }
 
+// The service runs as SYSTEM and answers every interactive user's Swiftlet; the list
+// comes from well-known SIDs, so it is the same in every language of Windows.
+TEST(ServiceCommandServer, PipeAdmitsSystemAdministratorsAndInteractiveUsers) {
+    TestVolumes::SimulatedVolumes volumes;
+    ServiceCommandServer server(UniquePipeName(L"service-acl"), &volumes);
+    ASSERT_TRUE(server.Create());
+    std::vector<AceEntry> dacl;
+    ASSERT_TRUE(ReadDacl(server.Handle(), dacl));
+    const BYTE inherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    const BYTE inheritOnly = inherit | NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE;
+    const std::vector<AceEntry> expected{
+        {ACCESS_ALLOWED_ACE_TYPE, inheritOnly, 0x1F01FF, L"S-1-3-0"},  // creator owner
+        {ACCESS_ALLOWED_ACE_TYPE, inherit, 0x1F01FF, L"S-1-5-18"},     // SYSTEM
+        {ACCESS_ALLOWED_ACE_TYPE, inherit, 0x1F01FF, L"S-1-5-32-544"}, // Administrators
+        {ACCESS_ALLOWED_ACE_TYPE, inherit, 0x1301FF, L"S-1-5-4"},      // INTERACTIVE
+    };
+    EXPECT_EQ(expected, dacl);
+}
+
 TEST(ServiceCommandServer, SendsTheRecordAsTheDeviceAnsweredIt) {
     const CString name = UniquePipeName(L"service-record");
     SimulatedDisk::Devices devices;

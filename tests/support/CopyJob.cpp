@@ -48,6 +48,21 @@ int RunJob(const Swiftlet::CopyOption& option, Swiftlet::CoreEventScriptHandler&
     return 1;
 }
 
+std::vector<Swiftlet::CoreEventRecord> Questions(const Swiftlet::CoreEventScriptHandler& handler) {
+    std::vector<Swiftlet::CoreEventRecord> out;
+    for (const Swiftlet::CoreEventRecord& record : handler.Records())
+        if (record.code == Swiftlet::kEventQuestion)
+            out.push_back(record);
+    return out;
+}
+
+int ErrorType(const Swiftlet::CoreEventScriptHandler& handler) {
+    for (const Swiftlet::CoreEventRecord& record : handler.Records())
+        if (record.code == Swiftlet::kEventError)
+            return record.copyType;
+    return 0;
+}
+
 bool SameFile(const CString& a, const CString& b) {
     std::string x, y;
     return ReadBytes(a, x) && ReadBytes(b, y) && x == y;
@@ -66,7 +81,10 @@ void Collect(const CString& root, const CString& relative, std::vector<CString>&
         if (name == L"." || name == L"..")
             continue;
         CString child = relative.IsEmpty() ? name : relative + L"\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        const DWORD folderLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if ((data.dwFileAttributes & folderLink) == folderLink) {
+            out.push_back(child + L"@");  // a link to a folder: never followed
+        } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out.push_back(child + L"\\");
             Collect(root, child, out);
         } else {
@@ -94,7 +112,7 @@ bool SameTree(const CString& a, const CString& b, CString* difference) {
         return false;
     }
     for (const CString& entry : left) {
-        if (entry[entry.GetLength() - 1] == L'\\')
+        if (entry[entry.GetLength() - 1] == L'\\' || entry[entry.GetLength() - 1] == L'@')
             continue;
         if (!SameFile(a + L"\\" + entry, b + L"\\" + entry)) {
             if (difference)

@@ -33,12 +33,18 @@ Swiftlet::CopyOption JobOption(const std::vector<CString>& sources, const CStrin
 // come from handler. Returns the core's result: 1 when the job ran without error.
 int RunJob(const Swiftlet::CopyOption& option, Swiftlet::CoreEventScriptHandler& handler);
 
+// The questions a job asked, in order.
+std::vector<Swiftlet::CoreEventRecord> Questions(const Swiftlet::CoreEventScriptHandler& handler);
+// The CopyException type of the first error a job reported; 0 when there was none.
+int ErrorType(const Swiftlet::CoreEventScriptHandler& handler);
+
 // The same file tree: every file of a exists in b with the same bytes, and b holds
 // nothing else.
 bool SameTree(const CString& a, const CString& b, CString* difference = nullptr);
 bool SameFile(const CString& a, const CString& b);
 
-// Files and folders below a folder, relative paths, sorted.
+// Files and folders below a folder, relative paths, sorted; folders end in a backslash,
+// links to folders (not followed) in "@".
 std::vector<CString> ListTree(const CString& folder);
 
 }  // namespace TestFiles

@@ -1,6 +1,8 @@
 #include "tests/support/PipeTestSupport.h"
 
+#include <aclapi.h>
 #include <psapi.h>
+#include <sddl.h>
 
 #include <atomic>
 
@@ -40,6 +42,68 @@ Bytes RawClient::Send(const Bytes& request) {
     if (!Write(request.data(), static_cast<DWORD>(request.size()))) return {};
     if (!Read(reply)) return {};
     return reply;
+}
+
+BusyClient::BusyClient(const CString& name)
+    : m_client(name), m_connected(m_client.Connect(20000)), m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (!m_connected) return;
+    m_thread = std::thread([this] {
+        while (WaitForSingleObject(m_stop, 20) == WAIT_TIMEOUT) m_client.Send(Words({1}));
+    });
+}
+
+BusyClient::~BusyClient() {
+    SetEvent(m_stop);
+    if (m_thread.joinable()) m_thread.join();
+    CloseHandle(m_stop);
+}
+
+namespace {
+std::wstring SidString(PSID sid) {
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return L"?";
+    std::wstring result(text);
+    LocalFree(text);
+    return result;
+}
+}  // namespace
+
+bool ReadDacl(HANDLE object, std::vector<AceEntry>& entries) {
+    entries.clear();
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool present = dacl != nullptr;
+    for (DWORD i = 0; present && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) break;
+        // Allowed and denied entries share their layout: header, mask, then the SID.
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        entries.push_back({allowed->Header.AceType, allowed->Header.AceFlags, allowed->Mask,
+                           SidString(const_cast<DWORD*>(&allowed->SidStart))});
+    }
+    LocalFree(descriptor);
+    return present;
+}
+
+std::wstring CurrentUserSidString() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
+    std::vector<ULONG_PTR> buffer(256);
+    DWORD size = 0;
+    std::wstring result;
+    if (GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(ULONG_PTR)),
+                            &size))
+        result = SidString(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    CloseHandle(token);
+    return result;
+}
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 ServerRunner::ServerRunner(PipeCommandServer& server) : m_server(server) {

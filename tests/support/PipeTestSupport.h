@@ -36,6 +36,41 @@ public:
     Bytes Send(const Bytes& request);
 };
 
+// Keeps a server busy the way a live client does: connects, then sends a version query
+// every few milliseconds until destroyed. A client that only holds the pipe is dropped
+// after the server's I/O bound; this one never is.
+class BusyClient {
+public:
+    explicit BusyClient(const CString& name);
+    ~BusyClient();
+    BusyClient(const BusyClient&) = delete;
+    BusyClient& operator=(const BusyClient&) = delete;
+    bool Connected() const { return m_connected; }
+
+private:
+    RawClient m_client;
+    bool m_connected;
+    HANDLE m_stop;
+    std::thread m_thread;
+};
+
+// One entry of a DACL as the system reads it back.
+struct AceEntry {
+    BYTE type;  // ACCESS_ALLOWED_ACE_TYPE, ACCESS_DENIED_ACE_TYPE, ...
+    BYTE flags;
+    ACCESS_MASK mask;
+    std::wstring sid;  // "S-1-5-18"
+    bool operator==(const AceEntry&) const = default;
+};
+// The DACL of a kernel object read back with GetSecurityInfo; false when it cannot be
+// read or there is none.
+bool ReadDacl(HANDLE object, std::vector<AceEntry>& entries);
+// "S-1-..." of the user this process runs as.
+std::wstring CurrentUserSidString();
+
+// Wine leaves some of the system's security out; tests of what only Windows does skip.
+bool RunningUnderWine();
+
 // Runs server.Run() on a thread of its own; the destructor stops the server and joins.
 class ServerRunner {
 public:
@@ -83,6 +118,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_process != nullptr; }
+    DWORD Id() const { return m_process ? GetProcessId(m_process) : 0; }
     bool Running() const;
     // Exit code, or -1 when the process did not end within timeoutMs.
     int Wait(DWORD timeoutMs = 60000);

@@ -78,9 +78,128 @@ bool ReadBytes(const CString& path, std::string& bytes) {
 
 bool Exists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+
+using WineUnixNameType = char*(CDECL*)(LPCWSTR);
+using WineDosNameType = WCHAR*(CDECL*)(LPCSTR);
+
+// Wine's own name conversions; null on Windows.
+WineUnixNameType WineUnixName() {
+    return reinterpret_cast<WineUnixNameType>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+WineDosNameType WineDosName() {
+    return reinterpret_cast<WineDosNameType>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+}
+
+std::string UnixPathOf(const CString& path) {
+    WineUnixNameType convert = WineUnixName();
+    if (!convert) return std::string();
+    char* converted = convert(path);
+    if (!converted) return std::string();
+    std::string result(converted);
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+    return wide;
+}
+
+// Runs a program of the Unix system under Wine with Unix arguments (no spaces in them);
+// true when it ended with 0. Wine starts a Unix program without a process object to
+// wait on, so the program's shell writes its exit code to a file when it is done.
+bool RunUnix(const char* program, const std::vector<std::string>& arguments) {
+    static std::atomic<unsigned> counter{0};
+    WineDosNameType convert = WineDosName();
+    if (!convert) return false;
+    WCHAR* shell = convert("/bin/sh");
+    if (!shell) return false;
+    const CString shellPath(shell);
+    HeapFree(GetProcessHeap(), 0, shell);
+
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, base);
+    CString status;
+    status.Format(L"%sswiftlet-unix-%u-%u-%u.status", base, GetCurrentProcessId(), GetTickCount(), counter++);
+    const std::string unixStatus = UnixPathOf(status);
+    if (unixStatus.empty()) return false;
+
+    CString line = L"\"" + shellPath + L"\" -c \"P=$1; S=$2; shift 2; $P $@; echo $? >$S.tmp; mv $S.tmp $S\" sh";
+    line += L" " + CString(Wide(program).c_str()) + L" " + CString(Wide(unixStatus).c_str());
+    for (const std::string& argument : arguments) line += L" " + CString(Wide(argument).c_str());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    CString commandLine = line;
+    if (!CreateProcessW(nullptr, commandLine.GetBuffer(commandLine.GetLength() + 1), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &si, &pi))
+        return false;
+    commandLine.ReleaseBuffer();
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    for (int waited = 0; waited < 60000 && !Exists(status); waited += 10) Sleep(10);
+    std::string code;
+    const bool done = ReadBytes(status, code);
+    DeleteFileW(status);
+    return done && code.size() >= 1 && code[0] == '0';
+}
+
+std::string UnixLinkTarget(const CString& target) {
+    // A full Windows path becomes the Unix path it stands for; a relative one keeps its
+    // form with Unix separators.
+    if (target.GetLength() >= 2 && target[1] == L':') return UnixPathOf(target);
+    CString relative = target;
+    relative.Replace(L'\\', L'/');
+    const int length = WideCharToMultiByte(CP_UTF8, 0, relative, -1, nullptr, 0, nullptr, nullptr);
+    std::string result(length > 0 ? length - 1 : 0, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, relative, -1, &result[0], length, nullptr, nullptr);
+    return result;
+}
+
+}  // namespace
+
+LinkMaker::~LinkMaker() {
+    for (auto it = m_made.rbegin(); it != m_made.rend(); ++it) RemoveLink(*it);
+}
+
+bool LinkMaker::Make(const CString& link, const CString& target, bool folder) {
+    bool made;
+    if (WineUnixName()) {
+        const std::string unixLink = UnixPathOf(link);
+        const std::string unixTarget = UnixLinkTarget(target);
+        made = !unixLink.empty() && !unixTarget.empty() && RunUnix("/bin/ln", {"-s", unixTarget, unixLink});
+    } else {
+        const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2;  // unprivileged, where allowed
+        made = CreateSymbolicLinkW(link, target, flags) != FALSE;
+    }
+    if (made) m_made.push_back(link);
+    return made;
+}
+
+bool RemoveLink(const CString& link) {
+    if (WineUnixName()) {
+        const std::string unixLink = UnixPathOf(link);
+        // rm without -r removes the link, never what it leads to.
+        return !unixLink.empty() && RunUnix("/bin/rm", {"-f", unixLink});
+    }
+    const DWORD attributes = GetFileAttributesW(link);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(link) != FALSE : DeleteFileW(link) != FALSE;
+}
+
 void DeleteTree(const CString& path) {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveLink(path);
+        return;
+    }
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         DeleteFileW(path);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/CString.h"
 
@@ -33,8 +34,30 @@ bool WritePattern(const CString& path, unsigned long long size, unsigned seed = 
 bool ReadBytes(const CString& path, std::string& bytes);
 bool Exists(const CString& path);
 bool MakeFolders(const CString& path);
-// Deletes a file or a folder tree, clearing read-only attributes first.
+// Deletes a file or a folder tree, clearing read-only attributes first. A link to a folder
+// is removed as a link, never followed.
 void DeleteTree(const CString& path);
+// Links as the tests' machine has them. Under Wine: Unix symbolic links, made with the
+// system's ln (Wine cannot make them) and removed with rm, since Wine carries out a
+// deletion through a link on what the link leads to. On Windows: symbolic links.
+class LinkMaker {
+public:
+    LinkMaker() = default;
+    ~LinkMaker();  // removes (as links) the ones still there
+    LinkMaker(const LinkMaker&) = delete;
+    LinkMaker& operator=(const LinkMaker&) = delete;
+
+    // A link at link (Windows path) leading to target, which the link stores as it is
+    // given: relative to the link's folder (L"..\\outside") or a full Windows path.
+    bool Make(const CString& link, const CString& target, bool folder);
+
+private:
+    std::vector<CString> m_made;
+};
+
+// Removes a link itself; true when it is gone.
+bool RemoveLink(const CString& link);
+
 // Folder of the running test executable (Swiftlet.exe and the other products lie there).
 CString ExeFolder();
 // Runs a program and waits for it; returns its exit code, or -1 when it did not start
