@@ -129,7 +129,8 @@ protected:
         return n;
     }
 
-    TemplateWindow view{IDD_PROGRESS_DETAILED};
+    // Away from where the other window tests put theirs, so that none passes over it.
+    TemplateWindow view{IDD_PROGRESS_DETAILED, POINT{720, 560}};
     CountingGraph graph;
     Canvas canvas{R + 2, B + 2};
 };
@@ -148,7 +149,7 @@ TEST(GraphRegistration, ClassIsRegisteredOnceAndTheTemplateControlBecomesALiveGr
     // A second graph finds the class and does not register it again (that would fail).
     EXPECT_NO_THROW(CGraphProgressControl second);
 
-    TemplateWindow view(IDD_PROGRESS_DETAILED);
+    TemplateWindow view(IDD_PROGRESS_DETAILED, POINT{720, 560});
     ASSERT_NE(nullptr, view.Dialog());
     HWND control = view.Item(IDC_GRAPH);
     ASSERT_NE(nullptr, control);

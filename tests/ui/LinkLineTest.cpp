@@ -135,7 +135,7 @@ TEST(LinkLine, SysLinkGetsTheFittedTextAndTheFoldersAsLinks) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LINK_CLASS};
     InitCommonControlsEx(&icc);
     MeasuringDC dc;
-    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 40, 40, 340, 30, nullptr, nullptr, nullptr, nullptr);
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 720, 800, 340, 30, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, host);
     HWND link = CreateWindowExW(0, WC_LINK, L"", WS_CHILD | WS_VISIBLE, 6, 8, 326, 14, host, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, link);
