@@ -9,6 +9,7 @@
 #include "framework/Afx.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CWinThread.h"
+#include "framework/Resource.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
@@ -383,11 +384,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     }
     if (!bound) {
         // The window was never made (no hook call): the object gets its clean-up here.
-        DWORD error = ::GetLastError();
+        LastErrorSaver error;
         if (hwnd)
             ::DestroyWindow(hwnd);
         PostNcDestroy();
-        ::SetLastError(error);
         return FALSE;
     }
     // A null window after binding was destroyed while being created (WM_CREATE answered

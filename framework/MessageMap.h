@@ -67,36 +67,36 @@ struct AFX_MSGMAP {
 
 #define DECLARE_MESSAGE_MAP()                              \
 protected:                                                 \
-    static const AFX_MSGMAP* GetThisMessageMap();          \
-    const AFX_MSGMAP* GetMessageMap() const override;
+    static const ::AFX_MSGMAP* GetThisMessageMap();        \
+    const ::AFX_MSGMAP* GetMessageMap() const override;
 
 #define AFX_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)                          \
     {                                                                           \
         typedef theClass ThisClass;                                             \
         typedef baseClass TheBaseClass;                                         \
-        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
+        static const ::AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                              \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }       \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() AFX_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)
+    const ::AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }     \
+    const ::AFX_MSGMAP* theClass::GetThisMessageMap() AFX_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)
 
 // For a class template: BEGIN_TEMPLATE_MESSAGE_MAP(TRollover, B, B) ... END_MESSAGE_MAP()
 #define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, type_name, baseClass)                                      \
     template <typename type_name>                                                                       \
-    const AFX_MSGMAP* theClass<type_name>::GetMessageMap() const { return GetThisMessageMap(); }        \
+    const ::AFX_MSGMAP* theClass<type_name>::GetMessageMap() const { return GetThisMessageMap(); }      \
     template <typename type_name>                                                                       \
-    const AFX_MSGMAP* theClass<type_name>::GetThisMessageMap()                                          \
+    const ::AFX_MSGMAP* theClass<type_name>::GetThisMessageMap()                                        \
         AFX_BEGIN_MESSAGE_MAP_BODY(theClass<type_name>, baseClass)
 
 #define END_MESSAGE_MAP()                                                                    \
             {0, 0, 0, 0, nullptr}};                                                          \
-        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+        static const ::AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
         return &messageMap;                                                                  \
     }
 
 #define AFX_ENTRY(message, code, id, lastId, thunk, handler) \
     {static_cast<UINT>(message), static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(lastId), \
-     &AfxMsg::thunk<&ThisClass::handler>},
+     &::AfxMsg::thunk<&ThisClass::handler>},
 
 // Any message: LRESULT f(WPARAM, LPARAM)
 #define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, Message, memberFxn)

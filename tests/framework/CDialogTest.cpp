@@ -6,6 +6,7 @@
 
 #include "WindowTestIds.h"
 #include "WindowTestSupport.h"
+#include "tests/support/Screenshot.h"
 #include "framework/Afx.h"
 #include "framework/CDataExchange.h"
 #include "framework/CDialog.h"
@@ -24,9 +25,12 @@ public:
     int m_check = BST_CHECKED;
     CButton m_ownerDrawn;
 
-    // Runs on the first timer tick (every 30 ms while ticks stays above 0).
+    // Runs on tick number `ticks` of a 30 ms timer, or with waitVisible on the first
+    // tick that finds the dialog shown (the loop shows it once idle, which under load can
+    // take several ticks).
     std::function<void(CTestDialog&)> onTimer;
     int ticks = 1;
+    bool waitVisible = false;
     int endInInit = 0;
     int initCalls = 0;
     bool boundAtInit = false;
@@ -64,7 +68,7 @@ protected:
     afx_msg void OnTimer(UINT_PTR id) {
         if (IsWindowVisible())
             hiddenInEveryTick = false;
-        if (--ticks > 0)
+        if (--ticks > 0 && !(waitVisible && IsWindowVisible()))
             return;
         KillTimer(id);
         visibleInTimer = IsWindowVisible();
@@ -109,8 +113,10 @@ void PostKey(HWND target, UINT key) {
 
 TEST(DialogTest, ModalDialogEndedFromATimerReturnsTheCode) {
     CTestDialog dialog;
+    dialog.waitVisible = true;
+    dialog.ticks = 500;
     dialog.onTimer = [](CTestDialog& d) {
-        SaveScreenshot(d.m_hWnd, L"framework_test_dialog");
+        SaveWindowScreenshot(d.m_hWnd, L"framework-test-dialog");
         d.EndDialog(42);
     };
     EXPECT_EQ(dialog.DoModal(), 42);
@@ -133,7 +139,8 @@ TEST(DialogTest, LoopWithoutShowOnIdleLeavesAHiddenDialogHidden) {
     EXPECT_TRUE(owner.IsWindowEnabled());  // the owner is enabled again
 
     CTestDialog shown(IDD_TEST_HIDDEN, &owner);
-    shown.ticks = 3;
+    shown.waitVisible = true;
+    shown.ticks = 500;
     shown.onTimer = [&owner](CTestDialog& d) {
         EXPECT_FALSE(owner.IsWindowEnabled());
         d.EndDialog(8);
@@ -147,7 +154,8 @@ TEST(DialogTest, IdleLoopTellsTheOwnerUnlessTheTemplateSaysNot) {
     COwnerWnd owner;
     ASSERT_TRUE(owner.CreateEx(0, nullptr, L"owner", WS_OVERLAPPEDWINDOW, CRect(0, 0, 100, 100), nullptr, 0));
     CTestDialog dialog(IDD_TEST_DIALOG, &owner);
-    dialog.ticks = 3;
+    dialog.waitVisible = true;  // shown in the same idle moment that tells the owner
+    dialog.ticks = 500;
     dialog.onTimer = [](CTestDialog& d) { d.EndDialog(1); };
     EXPECT_EQ(dialog.DoModal(), 1);
     EXPECT_GT(owner.enterIdle, 0);

@@ -4,6 +4,7 @@
 
 #include "WindowTestIds.h"
 #include "WindowTestSupport.h"
+#include "tests/support/Screenshot.h"
 #include "framework/CDC.h"
 #include "framework/CDataExchange.h"
 #include "framework/CFormView.h"
@@ -220,7 +221,7 @@ TEST_F(FrameTest, FormViewTakesItsTemplateAndTheChildFrameFitsIt) {
     frame->GetClientRect(&frameClient);
     EXPECT_EQ(frameClient.Size(), templateRect.Size());
     EXPECT_EQ(ChildRect(form), frameClient);
-    SaveScreenshot(host.m_hWnd, L"framework_form_view");
+    SaveWindowScreenshot(host.m_hWnd, L"framework-form-view");
 
     // Dialog keys of the form go through the pump's pre-translation.
     HWND edit = ::GetDlgItem(form->m_hWnd, IDC_TEST_EDIT);

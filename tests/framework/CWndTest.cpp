@@ -372,3 +372,80 @@ TEST_F(WindowTest, ToolTipsAskTheWindowWhichToolIsUnderTheMouse) {
     wnd.DestroyWindow();
     EXPECT_FALSE(::IsWindow(tip));
 }
+
+namespace {
+
+// A mix-in over any window class, with a message map of its own, as the custom controls
+// build them.
+template <class Base>
+class THoverCounter : public Base {
+public:
+    int moves = 0;
+    int leaves = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    afx_msg void OnMouseMove(UINT flags, CPoint point) {
+        ++moves;
+        Base::OnMouseMove(flags, point);
+    }
+    afx_msg void OnMouseLeave() { ++leaves; }
+};
+
+BEGIN_TEMPLATE_MESSAGE_MAP(THoverCounter, Base, Base)
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSELEAVE()
+END_MESSAGE_MAP()
+
+class CHoverButton : public THoverCounter<CProbeButton> {};
+
+class CTextTipWnd : public CTipWnd {
+public:
+    UINT askedFor = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    afx_msg BOOL OnNeedText(UINT id, NMHDR* header, LRESULT* result) {
+        askedFor = id;
+        reinterpret_cast<NMTTDISPINFOW*>(header)->lpszText = const_cast<LPWSTR>(L"C:\\写真\\夏.jpg");
+        *result = 0;
+        return TRUE;
+    }
+};
+
+BEGIN_MESSAGE_MAP(CTextTipWnd, CTipWnd)
+    ON_NOTIFY_EX_RANGE(TTN_NEEDTEXTW, 0, 0xFFFF, OnNeedText)
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST_F(WindowTest, TemplateMixInAddsItsMapAboveItsBasesMap) {
+    CParentWnd parent;
+    CreateParent(parent);
+    CHoverButton button;
+    ASSERT_TRUE(button.Create(L"OK", WS_CHILD | WS_VISIBLE, CRect(5, 5, 80, 30), &parent, 100));
+    button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    button.SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(button.moves, 1);
+    EXPECT_EQ(button.leaves, 1);
+    button.SendMessage(BM_CLICK);  // the base's reflection entry still applies
+    EXPECT_EQ(button.reflectedClicks, 1);
+    parent.DestroyWindow();
+}
+
+TEST_F(WindowTest, ToolTipAsksItsWindowForTheTextOfTheToolHit) {
+    CTextTipWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, L"tips", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 200), nullptr, 0));
+    ASSERT_TRUE(wnd.EnableToolTips());
+    wnd.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    wchar_t text[80] = {};
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = wnd.m_hWnd;
+    ti.uId = 7;
+    ti.lpszText = text;
+    ::SendMessageW(wnd.GetToolTipHandle(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_EQ(wnd.askedFor, 7u);
+    EXPECT_STREQ(text, L"C:\\写真\\夏.jpg");
+    wnd.DestroyWindow();
+}

@@ -2,10 +2,6 @@
 
 #include <winternl.h>
 
-#include <gdiplus.h>
-
-#include <vector>
-
 #include "framework/CWinThread.h"
 
 void PumpPending() {
@@ -93,58 +89,4 @@ int WindowCount() {
     int n = 0;
     ::EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&n));
     return n;
-}
-
-namespace {
-
-bool PngEncoder(CLSID* clsid) {
-    UINT count = 0, size = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0)
-        return false;
-    std::vector<BYTE> buffer(size);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i)
-        if (lstrcmpW(encoders[i].MimeType, L"image/png") == 0) {
-            *clsid = encoders[i].Clsid;
-            return true;
-        }
-    return false;
-}
-
-}  // namespace
-
-void SaveScreenshot(HWND hwnd, const wchar_t* name) {
-    RECT r{};
-    if (!::GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top)
-        return;
-    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    PumpPending();
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
-        CLSID png;
-        if (PngEncoder(&png)) {
-            ::CreateDirectoryW(L"screenshots", nullptr);
-            wchar_t path[MAX_PATH];
-            wsprintfW(path, L"screenshots\\%s.png", name);
-            Gdiplus::Bitmap* image = Gdiplus::Bitmap::FromHBITMAP(bitmap, nullptr);
-            if (image) {
-                image->Save(path, &png, nullptr);
-                delete image;
-            }
-        }
-        Gdiplus::GdiplusShutdown(token);
-    }
-    ::DeleteObject(bitmap);
 }

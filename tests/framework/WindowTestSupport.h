@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the window tests: pumping this thread's messages the way the framework's
-// loops do, counting the process's GDI objects and windows, and screenshots for people.
+// loops do, and counting the process's GDI objects and windows.
 #include <windows.h>
 
 #include <functional>
@@ -18,6 +18,3 @@ int GdiObjectCount();
 // windows, which come and go with a thread's top-level windows, left out).
 int WindowCount();
 
-// Writes the window as it is shown now to build/screenshots/<name>.png (for people to
-// look at; never compared). Quietly does nothing when it cannot.
-void SaveScreenshot(HWND hwnd, const wchar_t* name);
