@@ -125,6 +125,13 @@ CString ItemsRemainingText(const CoreDisplayStatus& status) {
                               Left(status.bytes.total, status.bytes.written));
 }
 
+CString TimeRemainingText(const CoreDisplayStatus& status) {
+    unsigned long long seconds = 0;
+    if (status.GetRemainingSeconds(&seconds) != 1)
+        return CalculatingText(IDS_INFO_TIME_REMAINING);
+    return LoadResourceString(IDS_INFO_TIME_REMAINING) + LoadResourceString(IDS_APPROXIMATELY) + FormatDuration(seconds);
+}
+
 CString CalculatingText(UINT labelId) { return LoadResourceString(labelId) + LoadResourceString(IDS_CALCULATING); }
 
 CString SpeedLabel(unsigned long long bytesPerSecond) {

@@ -66,6 +66,8 @@ CString FindCaption(int state, int percentage, const Swiftlet::CoreEventFindStat
 CString ItemsRemainingText(unsigned long long items, unsigned long long bytes);
 // What is left of a copy: totals less what has been written (never below 0).
 CString ItemsRemainingText(const Swiftlet::CoreDisplayStatus& status);
+// "残り時間： 約" with the time left, or "残り時間： 計算中..." while it is not known.
+CString TimeRemainingText(const Swiftlet::CoreDisplayStatus& status);
 // A label (5009, 5010...) followed by "計算中...".
 CString CalculatingText(UINT labelId);
 // "速度： " with the speed in bytes per second and "/s".

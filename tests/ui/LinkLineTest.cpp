@@ -8,7 +8,7 @@
 
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestFiles.h"
-#include "tests/support/CStringPrinter.h"
+#include "tests/support/PrintCString.h"
 #include "ui/LinkLine.h"
 
 using LinkLine::FitLabels;

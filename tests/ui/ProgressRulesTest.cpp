@@ -9,7 +9,7 @@
 #include <climits>
 
 #include "control/CoreEventHandler.h"
-#include "tests/support/CStringPrinter.h"
+#include "tests/support/PrintCString.h"
 #include "ui/ProgressRules.h"
 #include "ui/resource.h"
 
@@ -149,6 +149,15 @@ TEST(ProgressRules, DetailLines) {
     EXPECT_EQ(CString(L"残りの項目： 0（0バイト）"), ItemsRemainingText(status));
     EXPECT_EQ(CString(L"残りの項目： 812（1.50GB）"), ItemsRemainingText(812, 3ull << 29));
     EXPECT_EQ(CString(L"残り時間： 計算中..."), CalculatingText(IDS_INFO_TIME_REMAINING));
+
+    CoreDisplayStatus copying;
+    copying.items.total = 10;
+    copying.items.written = 4;
+    copying.weightedBytes.total = 126ull << 20;
+    copying.weightedBytes.written = 1ull << 20;
+    EXPECT_EQ(CString(L"残り時間： 計算中..."), TimeRemainingText(copying));  // no speed measured yet
+    copying.writeTotals.emplace_back(1000, 1ull << 20);
+    EXPECT_EQ(CString(L"残り時間： 約2分6秒"), TimeRemainingText(copying));
     EXPECT_EQ(CString(L"残りの項目： 計算中..."), CalculatingText(IDS_INFO_ITEMS_REMAINING));
     EXPECT_EQ(CString(L"速度： 1.50KB/s"), SpeedLabel(1536));
     EXPECT_EQ(CString(L"速度： 0バイト/s"), SpeedLabel(0));
