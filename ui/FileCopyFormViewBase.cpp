@@ -15,6 +15,19 @@ namespace {
 const UINT_PTR kFindTimer = 1000;
 const UINT kFindTimerPeriod = 500;
 
+// The height of a line of text in font, leading included, as control shows it.
+int CellHeight(CWnd& control, HFONT font) {
+    TEXTMETRICW metrics{};
+    HDC dc = ::GetDC(control.m_hWnd);
+    if (!dc)
+        return 0;
+    HGDIOBJ old = ::SelectObject(dc, font);
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control.m_hWnd, dc);
+    return metrics.tmHeight;
+}
+
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CFileCopyFormViewBase, CTaskFrameFormView)
@@ -57,7 +70,14 @@ void CFileCopyFormViewBase::OnInitialUpdate() {
                                                              ::GetDeviceCaps(screen, LOGPIXELSY));
             ::ReleaseDC(nullptr, screen);
             m_captionFont.DeleteObject();
-            if (m_captionFont.CreateFontIndirect(&font))
+            if (m_captionFont.CreateFontIndirect(&font) && CellHeight(*caption, m_captionFont) > client.Height()) {
+                // A font whose lines are taller than its size (leading, tall glyphs) would
+                // be cut off at the bottom: it gets the control's height as its cell height.
+                font.lfHeight = client.Height();
+                m_captionFont.DeleteObject();
+                m_captionFont.CreateFontIndirect(&font);
+            }
+            if (m_captionFont.m_hObject)
                 caption->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_captionFont)), TRUE);
         }
     }

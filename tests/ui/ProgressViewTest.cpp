@@ -26,7 +26,7 @@ constexpr int kFileSize = 8192;
 int CaptionPercent(const CString& caption, UINT id) {
     const CString format = ProgramString(id);
     const CString prefix = format.Left(format.Find(L'%'));
-    const CString suffix = format.Mid(format.Find(L"%%") + 2);
+    const CString suffix = L"%" + format.Mid(format.Find(L"%%") + 2);
     if (caption.Find(prefix) != 0 || caption.GetLength() <= prefix.GetLength() + suffix.GetLength() ||
         caption.Right(suffix.GetLength()) != suffix)
         return -1;
@@ -129,10 +129,10 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
     EXPECT_LT(paused, 100);
     EXPECT_EQ(WindowText(ViewItem(panel, IDC_PROGRESS_CAPTION)), WindowText(window));
 
-    // The from/to line names both folders as links to them.
+    // The from/to line names both folders as links, and the items: the files and their folder.
     const HWND fromTo = ViewItem(panel, IDC_FROM_TO);
-    EXPECT_NE(-1, WindowText(fromTo).Find(L"<a>元データ</a>")) << U8(WindowText(fromTo));
-    EXPECT_NE(-1, WindowText(fromTo).Find(L"<a>コピー先</a>")) << U8(WindowText(fromTo));
+    EXPECT_EQ(0, WindowText(fromTo).Find(L"<a>")) << U8(WindowText(fromTo));
+    EXPECT_NE(-1, WindowText(fromTo).Find(L"</a> から <a>コピー先</a> へ 2001 個の項目を")) << U8(WindowText(fromTo));
     EXPECT_NE(-1, WindowText(fromTo).Find(ProgramString(IDS_OPERATION_COPY)));
 
     // Nothing is written while the job is paused.
@@ -140,7 +140,7 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
     Sleep(1000);
     EXPECT_EQ(before, FolderBytes(destination));
     EXPECT_GT(before, 0u);
-    EXPECT_TRUE(SaveWindowScreenshot(window, L"progress-compact-paused"));
+    EXPECT_TRUE(SaveWindowScreenshot(window, L"swiftlet-compact-paused"));
 
     // The details: the graph, the file being copied, the time and the items left.
     ToggleDetails(window);
@@ -155,7 +155,7 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
     EXPECT_EQ(0, WindowText(ViewItem(panel, IDC_TIME_REMAINING)).Find(ProgramString(IDS_INFO_TIME_REMAINING)));
     EXPECT_EQ(0, WindowText(ViewItem(panel, IDC_ITEMS_REMAINING)).Find(ProgramString(IDS_INFO_ITEMS_REMAINING)));
     EXPECT_EQ(-1, WindowText(ViewItem(panel, IDC_ITEMS_REMAINING)).Find(ProgramString(IDS_CALCULATING)));
-    EXPECT_TRUE(SaveWindowScreenshot(window, L"progress-detailed-paused"));
+    EXPECT_TRUE(SaveWindowScreenshot(window, L"swiftlet-detailed-paused"));
 
     // Running again, in both views, up to the end.
     Resume(panel);
@@ -164,13 +164,13 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
                !swiftlet->Running();
     }));
     if (swiftlet->Running())
-        SaveWindowScreenshot(window, L"progress-detailed-running");
+        SaveWindowScreenshot(window, L"swiftlet-detailed-running");
     if (swiftlet->Running()) {
         ToggleDetails(window);
         if (swiftlet->Running()) {
             EXPECT_FALSE(IsDetailed(panel));
         }
-        SaveWindowScreenshot(window, L"progress-compact-running");
+        SaveWindowScreenshot(window, L"swiftlet-compact-running");
     }
     int last = paused;
     while (swiftlet->Running()) {
@@ -213,7 +213,7 @@ TEST_F(ProgressViews, CancelWhilePausedLeavesNoPartialFile) {
     EXPECT_GT(paused, 0);
     EXPECT_LT(paused, 100) << "paused in the middle of the file";
     EXPECT_TRUE(IsWindowEnabled(ViewItem(panel, IDCANCEL)));
-    EXPECT_TRUE(SaveWindowScreenshot(window, L"progress-detailed-large-file-paused"));
+    EXPECT_TRUE(SaveWindowScreenshot(window, L"swiftlet-detailed-large-file-paused"));
 
     SendMessageW(ViewItem(panel, IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(0, swiftlet->Wait(60000));
