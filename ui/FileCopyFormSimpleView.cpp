@@ -59,7 +59,7 @@ void CFileCopyFormSimpleView::OnProgress() {
 }
 
 void CFileCopyFormSimpleView::SetBarState(int state) {
-    if (m_bar.GetState() == state)
+    if (state == 0 || m_bar.GetState() == state)
         return;
     m_bar.SetState(state);
     if (state != PBST_PAUSED)
@@ -71,22 +71,22 @@ void CFileCopyFormSimpleView::SetBarState(int state) {
 
 void CFileCopyFormSimpleView::OnPauseRequested() {
     CFileCopyFormViewBase::OnPauseRequested();
-    SetBarState(PBST_PAUSED);
+    SetBarState(ProgressRules::BarState(GetState()));
 }
 
 void CFileCopyFormSimpleView::OnPaused() {
     CFileCopyFormViewBase::OnPaused();
-    SetBarState(PBST_PAUSED);
+    SetBarState(ProgressRules::BarState(GetState()));
 }
 
 void CFileCopyFormSimpleView::OnResumeRequested() {
     CFileCopyFormViewBase::OnResumeRequested();
-    SetBarState(PBST_PAUSED);
+    SetBarState(ProgressRules::BarState(GetState()));
 }
 
 void CFileCopyFormSimpleView::OnRunning() {
     CFileCopyFormViewBase::OnRunning();
-    SetBarState(PBST_NORMAL);
+    SetBarState(ProgressRules::BarState(GetState()));
 }
 
 void CFileCopyFormSimpleView::OnShowWindow(BOOL show, UINT status) {

@@ -83,26 +83,26 @@ void CFileCopyFormView::OnProgress() {
 }
 
 void CFileCopyFormView::SetGraphState(int state) {
-    if (m_graph.GetState() != state)
+    if (state != 0 && m_graph.GetState() != state)
         m_graph.SetState(state);
 }
 
 void CFileCopyFormView::OnPauseRequested() {
     CFileCopyFormViewBase::OnPauseRequested();
-    SetGraphState(CGraphProgressControl::statePaused);
+    SetGraphState(ProgressRules::GraphState(GetState()));
 }
 
 void CFileCopyFormView::OnPaused() {
     CFileCopyFormViewBase::OnPaused();
-    SetGraphState(CGraphProgressControl::statePaused);
+    SetGraphState(ProgressRules::GraphState(GetState()));
 }
 
 void CFileCopyFormView::OnResumeRequested() {
     CFileCopyFormViewBase::OnResumeRequested();
-    SetGraphState(CGraphProgressControl::statePaused);
+    SetGraphState(ProgressRules::GraphState(GetState()));
 }
 
 void CFileCopyFormView::OnRunning() {
     CFileCopyFormViewBase::OnRunning();
-    SetGraphState(CGraphProgressControl::stateRunning);
+    SetGraphState(ProgressRules::GraphState(GetState()));
 }

@@ -288,32 +288,27 @@ void CFileCopyFormViewBase::OnProgress() {
 
 // --- states ---------------------------------------------------------------------------
 
-void CFileCopyFormViewBase::OnCancelRequested() {
-    m_cancel.EnableWindow(FALSE);
-    m_pause.EnableWindow(FALSE);
-}
-
-void CFileCopyFormViewBase::OnResumeRequested() {
-    m_cancel.EnableWindow(FALSE);
-    m_pause.EnableWindow(FALSE);
-}
-
-void CFileCopyFormViewBase::OnPauseRequested() {
-    m_pause.EnableWindow(FALSE);
-    m_pause.SetStatus(1);
-}
-
-void CFileCopyFormViewBase::OnPaused() {
+void CFileCopyFormViewBase::ApplyButtonStates() {
     const CoreEventHandlerPost* handler = GetHandler();
-    if (handler && handler->runEvent)
-        m_pause.EnableWindow(TRUE);
-    m_pause.SetStatus(1);
+    const ProgressRules::ButtonStates states =
+        ProgressRules::ButtonsFor(GetState(), handler && handler->cancelEvent, handler && handler->runEvent);
+    if (states.cancelEnabled >= 0)
+        m_cancel.EnableWindow(states.cancelEnabled);
+    if (states.pauseEnabled >= 0)
+        m_pause.EnableWindow(states.pauseEnabled);
+    if (states.pauseImage >= 0 && m_pause.GetStatus() != states.pauseImage)
+        m_pause.SetStatus(states.pauseImage);
 }
 
-void CFileCopyFormViewBase::OnRunning() {
-    EnableButtons();
-    m_pause.SetStatus(0);
-}
+void CFileCopyFormViewBase::OnCancelRequested() { ApplyButtonStates(); }
+
+void CFileCopyFormViewBase::OnResumeRequested() { ApplyButtonStates(); }
+
+void CFileCopyFormViewBase::OnPauseRequested() { ApplyButtonStates(); }
+
+void CFileCopyFormViewBase::OnPaused() { ApplyButtonStates(); }
+
+void CFileCopyFormViewBase::OnRunning() { ApplyButtonStates(); }
 
 // --- commands -------------------------------------------------------------------------
 
@@ -326,10 +321,14 @@ void CFileCopyFormViewBase::OnPauseOrResume() {
     CoreEventHandlerPost* handler = GetHandler();
     if (!handler)
         return;
+    bool asked = false;
     if (handler->GetState() == Swiftlet::kHandlerRunning)
-        handler->Pause();
+        asked = handler->Pause();
     else if (handler->GetState() == Swiftlet::kHandlerPaused)
-        handler->Resume();
+        asked = handler->Resume();
+    // The click turned the button's image over; nothing happened, so it turns back.
+    if (!asked)
+        m_pause.SetStatus(m_pause.GetStatus() == 1 ? 0 : 1);
 }
 
 void CFileCopyFormViewBase::OnDestroy() {

@@ -94,4 +94,6 @@ private:
     // Enables each button whose engine handle is known.
     void EnableButtons();
     void StopFindTimer();
+    // The buttons as the operation's state wants them.
+    void ApplyButtonStates();
 };
