@@ -3,6 +3,11 @@
 // views' buttons, switches the details on and off, and saves what the views look like.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <climits>
 #include <memory>
 
 #include "TaskWindowDriver.h"
@@ -19,7 +24,7 @@ using PipeTest::Quote;
 namespace {
 
 // Enough data that the copy runs for several seconds on a quiet machine.
-constexpr int kFiles = 2000;
+constexpr int kFiles = 1200;
 constexpr int kFileSize = 8192;
 
 // The percentage a caption of string id shows; -1 when the caption is not of that form.
@@ -132,7 +137,7 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
     // The from/to line names both folders as links, and the items: the files and their folder.
     const HWND fromTo = ViewItem(panel, IDC_FROM_TO);
     EXPECT_EQ(0, WindowText(fromTo).Find(L"<a>")) << U8(WindowText(fromTo));
-    EXPECT_NE(-1, WindowText(fromTo).Find(L"</a> から <a>コピー先</a> へ 2001 個の項目を")) << U8(WindowText(fromTo));
+    EXPECT_NE(-1, WindowText(fromTo).Find(L"</a> から <a>コピー先</a> へ 1201 個の項目を")) << U8(WindowText(fromTo));
     EXPECT_NE(-1, WindowText(fromTo).Find(ProgramString(IDS_OPERATION_COPY)));
 
     // Nothing is written while the job is paused.
@@ -187,7 +192,7 @@ TEST_F(ProgressViews, CopyShowsItsProgressPausesWithoutWritingResumesAndEnds) {
 }
 
 TEST_F(ProgressViews, CancelWhilePausedLeavesNoPartialFile) {
-    // One large file: the pause comes while it is half written.
+    // One file larger than an int counts: the pause comes while it is partly written.
     const CString source = m_dir / L"large.bin";
     const CString destination = m_dir / L"dst";
     ASSERT_TRUE(TestFiles::MakeFolders(destination));
@@ -195,15 +200,13 @@ TEST_F(ProgressViews, CancelWhilePausedLeavesNoPartialFile) {
         HANDLE file = CreateFileW(source, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
         LARGE_INTEGER size{};
-        size.QuadPart = 512LL << 20;
+        size.QuadPart = 3LL << 30;
         EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
         CloseHandle(file);
     }
     HWND window = nullptr, panel = nullptr;
     auto swiftlet = Start(source, destination, window, panel);
     ASSERT_TRUE(panel);
-    ToggleDetails(window);
-    ASSERT_TRUE(IsDetailed(panel));
     Pause(panel);
     Resume(panel);
     EXPECT_TRUE(WaitFor([&] {
@@ -213,6 +216,15 @@ TEST_F(ProgressViews, CancelWhilePausedLeavesNoPartialFile) {
     EXPECT_GT(paused, 0);
     EXPECT_LT(paused, 100) << "paused in the middle of the file";
     EXPECT_TRUE(IsWindowEnabled(ViewItem(panel, IDCANCEL)));
+    // The bar's range is the size scaled down to fit an int, its position as far along.
+    const HWND bar = ViewItem(panel, IDC_PROGRESS_BAR);
+    const LRESULT top = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+    EXPECT_GT(top, 1500000000);
+    EXPECT_LE(top, INT_MAX);
+    const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    EXPECT_NEAR(paused, static_cast<double>(position) * 100 / top, 1.0);
+    ToggleDetails(window);
+    ASSERT_TRUE(IsDetailed(panel));
     EXPECT_TRUE(SaveWindowScreenshot(window, L"swiftlet-detailed-large-file-paused"));
 
     SendMessageW(ViewItem(panel, IDCANCEL), BM_CLICK, 0, 0);
