@@ -78,7 +78,9 @@ void CFileCopyFormView::OnProgress() {
     m_timeRemaining = ProgressRules::TimeRemainingText(*status);
     m_itemsRemaining = ProgressRules::ItemsRemainingText(*status);
     AddSpeedPoint(*status);
-    m_nameLine = ProgressRules::NameLine(status->writeSourcePath);
+    // Between two files nothing is being written: the name shown stays.
+    if (!status->writeSourcePath.IsEmpty())
+        m_nameLine = ProgressRules::NameLine(status->writeSourcePath);
     UpdateData(FALSE);
 }
 
