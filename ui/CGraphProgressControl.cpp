@@ -113,12 +113,11 @@ int CGraphProgressControl::PercentIn(int value, int minimum, int maximum) noexce
 }
 
 void CGraphProgressControl::UpdatePercentage() {
+    // Measured from the range's minimum like the points, so that the part done ends
+    // where the latest point stands whatever the range starts at.
     int percentage = 0;
-    if (m_rangeMax != m_rangeMin && m_position != 0) {
-        // The position's share of the range's width (the owner's ranges start at 0).
-        const double percent = m_position / (static_cast<double>(m_rangeMax) - m_rangeMin) * 100;
-        percentage = static_cast<int>(std::clamp(percent, 0.0, 100.0));
-    }
+    if (m_rangeMax != m_rangeMin && m_position != 0)
+        percentage = std::max(PercentIn(m_position, m_rangeMin, m_rangeMax), 0);
     if (percentage == m_percentage)
         return;
     m_percentage = percentage;

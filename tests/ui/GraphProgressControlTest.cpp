@@ -277,6 +277,19 @@ TEST_F(GraphTest, ChartIsGreenRunningAndYellowPausedWithTheLatestSpeedOnlyRunnin
     EXPECT_EQ(0, TextPixels(3, 21));
 }
 
+// A range that does not start at 0: the part done ends where the position stands in
+// it, as the points do (150 of 100..200 is half way: x = 102).
+TEST_F(GraphTest, PartDoneIsMeasuredFromTheRangesMinimum) {
+    graph.SetRange(100, 200);
+    graph.SetSpeedRange(0, 100);
+    Add(150, 50);
+    Canvas& c = Printed();
+    EXPECT_EQ(kBrush0, c.At(90, 10));
+    EXPECT_EQ(kBrush1, c.At(90, 70));
+    EXPECT_EQ(kWhite, c.At(115, 10));
+    EXPECT_EQ(kWhite, c.At(115, 70));
+}
+
 TEST_F(GraphTest, PointsFollowThePositionAndTheRanges) {
     graph.SetRange(0, 100);
     graph.SetSpeedRange(0, 100);
