@@ -5,7 +5,8 @@
 #include "engine/CopyException.h"
 #include "ui/FileCopyDlg.h"
 #include "ui/FileCopyFormViewBase.h"
-#include "ui/InterimProgressView.h"
+#include "ui/FileCopyFormSimpleView.h"
+#include "ui/FileCopyFormView.h"
 #include "ui/MessageFormView.h"
 #include "ui/TaskFrameWndListView.h"
 #include "ui/TaskWindowMessages.h"
@@ -76,8 +77,8 @@ CFileCopyFormViewBase* CTaskFrameWnd::CreateProgressView(CRuntimeClass* viewClas
 int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
     if (CFrameWnd::OnCreate(cs) == -1)
         return -1;
-    m_detailedView = CreateProgressView(RUNTIME_CLASS(CInterimProgressView));
-    m_compactView = CreateProgressView(RUNTIME_CLASS(CInterimProgressView));
+    m_detailedView = CreateProgressView(RUNTIME_CLASS(CFileCopyFormView));
+    m_compactView = CreateProgressView(RUNTIME_CLASS(CFileCopyFormSimpleView));
     if (!m_detailedView || !m_compactView)
         return -1;
     m_detailedView->OnInitialUpdate();

@@ -9,11 +9,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cmath>
+#include <memory>
 #include <vector>
 
 #include "tests/support/Screenshot.h"
+#include "tests/ui/GraphSamples.h"
 #include "tests/ui/TemplateWindow.h"
+#include "ui/CGraphProgressControl.h"
 #include "ui/resource.h"
 
 namespace {
@@ -58,7 +60,14 @@ public:
         return icon;
     }
 
+    // The speed graph of a detailed view; it lets go of its window when the view ends.
+    CGraphProgressControl& Graph() {
+        m_graphs.push_back(std::make_unique<CGraphProgressControl>());
+        return *m_graphs.back();
+    }
+
 private:
+    std::vector<std::unique_ptr<CGraphProgressControl>> m_graphs;
     std::vector<HGDIOBJ> m_objects;
     std::vector<HICON> m_icons;
 };
@@ -86,68 +95,11 @@ void FillProgressTop(TemplateWindow& w, Resources& r, const wchar_t* caption, bo
     w.SetButtonImage(IDCANCEL, r.Bitmap(IDB_CANCEL_NORMAL));
 }
 
-// Stands in for the speed graph (its own control draws it in the program): the frame,
-// the part done, the grid and a speed curve, in the graph's running colours.
-LRESULT CALLBACK GraphStandIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT r;
-    GetClientRect(window, &r);
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
-    InflateRect(&r, -2, -2);
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const int w = r.right - r.left, h = r.bottom - r.top, done = r.left + w * 42 / 100;
-    HBRUSH part = CreateSolidBrush(RGB(167, 229, 145));
-    RECT doneRect{r.left, r.top, done, r.bottom};
-    FillRect(dc, &doneRect, part);
-    DeleteObject(part);
-    HPEN inside = CreatePen(PS_SOLID, 1, RGB(142, 221, 123)), outside = CreatePen(PS_SOLID, 1, RGB(205, 239, 211));
-    HGDIOBJ oldPen = SelectObject(dc, outside);
-    for (int i = 1; i <= 5; ++i) {
-        const int y = r.top + h * i / 6;
-        MoveToEx(dc, r.left, y, nullptr);
-        LineTo(dc, r.right, y);
-    }
-    for (int i = 1; i <= 9; ++i) {
-        const int x = r.left + w * i / 10;
-        SelectObject(dc, x <= done ? inside : outside);
-        MoveToEx(dc, x, r.top, nullptr);
-        LineTo(dc, x, r.bottom);
-    }
-    std::vector<POINT> area{{r.left, r.bottom}};
-    for (int x = r.left; x <= done; x += 4) {
-        const double t = (x - r.left) / static_cast<double>(w);
-        area.push_back(POINT{x, r.bottom - static_cast<int>(h * (0.55 + 0.08 * std::sin(t * 40) - 0.1 * t))});
-    }
-    area.push_back(POINT{area.back().x, r.bottom});
-    HBRUSH speed = CreateSolidBrush(RGB(6, 176, 37));
-    HGDIOBJ oldBrush = SelectObject(dc, speed);
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    Polygon(dc, area.data(), static_cast<int>(area.size()));
-    const int line = area[area.size() - 2].y;
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    MoveToEx(dc, r.left, line, nullptr);
-    LineTo(dc, r.right, line);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
-    SetBkMode(dc, TRANSPARENT);
-    const wchar_t label[] = L"速度： 85.2MB/s";
-    SIZE s;
-    GetTextExtentPoint32W(dc, label, lstrlenW(label), &s);
-    TextOutW(dc, r.right - s.cx - 3, line + 3, label, lstrlenW(label));
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(speed);
-    DeleteObject(inside);
-    DeleteObject(outside);
-    EndPaint(window, &ps);
-    return 0;
-}
-
 void FillDetailed(TemplateWindow& w, Resources& r) {
     FillProgressTop(w, r, L"42% 完了", false);
-    SetWindowLongPtrW(w.Item(IDC_GRAPH), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GraphStandIn));
+    CGraphProgressControl& graph = r.Graph();
+    graph.SubclassWindow(w.Item(IDC_GRAPH));
+    FeedSampleCopy(graph, 42);
     SetText(w, IDC_NAME_LINE, L"名前： 2024年度_決算報告書_経理部提出用_最終版（修正済み）_山田.xlsx");
     SetText(w, IDC_TIME_REMAINING, L"残り時間： 約2分5秒");
     SetText(w, IDC_ITEMS_REMAINING, L"残りの項目： 812（1.21GB）");

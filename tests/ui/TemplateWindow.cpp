@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "tests/ui/DialogTemplateReader.h"
+#include "ui/CGraphProgressControl.h"
 #include "ui/resource.h"
 
 namespace {
@@ -87,18 +88,10 @@ INT_PTR CALLBACK TemplateProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 void RegisterTemplateClasses() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LINK_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+    // The graph's class, registered by the program's own code.
+    CGraphProgressControl registering;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
-    if (!GetClassInfoW(instance, L"" SWIFTLET_GRAPH_CLASS, &wc)) {
-        wc = WNDCLASSW{};
-        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"" SWIFTLET_GRAPH_CLASS;
-        RegisterClassW(&wc);
-    }
     if (!GetClassInfoW(instance, kHostClass, &wc)) {
         wc = WNDCLASSW{};
         wc.lpfnWndProc = DefWindowProcW;

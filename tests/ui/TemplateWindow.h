@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // Makes the window classes the templates name known to this process: the common
-// controls (SysLink, progress bar) and the speed graph's class, registered the way the
-// program registers it (a plain window). Safe to call again.
+// controls (SysLink, progress bar) and the speed graph's class (registered by the
+// graph itself, as in the program). Safe to call again.
 void RegisterTemplateClasses();
 
 class TemplateWindow {
