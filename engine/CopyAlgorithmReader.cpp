@@ -63,8 +63,8 @@ void CopyAlgorithmMultiThread::ReaderLoop() {
 }
 
 void CopyAlgorithmMultiThread::ReaderStep() {
-    PauseCheck();
-    CancelCheck();
+    PauseCheck(readerPolls);
+    CancelCheck(readerPolls);
     while (readWalk.IsRunning() && readWalk.Current().HasFlags(CopyItemData::Skip)) {
         const CString source = readWalk.GetSourcePath();
         if (reader->IsOpen() && reader->GetName().CompareNoCase(source) == 0)
@@ -176,8 +176,8 @@ void CopyAlgorithmMultiThread::ReadItem() {
             return;
         if (queued != 0)
             WakeWriter();
-        PauseCheck();
-        CancelCheck();
+        PauseCheck(readerPolls);
+        CancelCheck(readerPolls);
         if (events)
             events->OnReadProgress(&readWalk, TotalMs(), CopyMs(), reader->GetOffset());
     }
@@ -191,7 +191,7 @@ void CopyAlgorithmMultiThread::ApplyReaderAnswer(int answer) {
             break;
         case kAnswerSkip:
             readWalk.SetCurrentFlags(CopyItemData::Skip, 1);
-            SetEvent(writerWake);
+            writerWake.Wake();
             break;
         case kAnswerWithoutEncryption:
             readWalk.SetCurrentFlags(CopyItemData::Decrypt, 0);
@@ -210,7 +210,7 @@ int CopyAlgorithmMultiThread::ReaderBatchEnd() {
     if (!batchReaderDone || !batchWriterDone || !batchDecided || readWalk.HasDeferredConflicts() != 1)
         return 0;
     SetEvent(batchReaderDone);
-    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent, batchWriterDone};
+    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent.Handle(), batchWriterDone};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
         if (writeWalk.GetState() == CopyStatusItemInfo::Failed)

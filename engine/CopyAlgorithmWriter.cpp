@@ -65,8 +65,8 @@ void CopyAlgorithmMultiThread::WriterLoop() {
 }
 
 void CopyAlgorithmMultiThread::WriterStep() {
-    PauseCheck();
-    CancelCheck();
+    PauseCheck(writerPolls);
+    CancelCheck(writerPolls);
     while (writeWalk.IsRunning() && writeWalk.Current().HasFlags(CopyItemData::Skip)) {
         const CString source = writeWalk.GetSourcePath();
         if (!writer->GetKey().IsEmpty() && writer->GetKey().CompareNoCase(source) == 0)
@@ -132,8 +132,8 @@ void CopyAlgorithmMultiThread::WriteItem() {
             return;
         if (bytes != 0)
             WakeReader();
-        PauseCheck();
-        CancelCheck();
+        PauseCheck(writerPolls);
+        CancelCheck(writerPolls);
         if (events)
             events->OnWriteProgress(&writeWalk, TotalMs(), CopyMs(), writer->GetWritten());
     }
@@ -311,7 +311,7 @@ int CopyAlgorithmMultiThread::WriterBatchEnd() {
     if (!batchReaderDone || !batchWriterDone || !batchDecided || writeWalk.HasDeferredConflicts() != 1)
         return 0;
     SetEvent(batchWriterDone);
-    HANDLE handles[3] = {readerThread->m_hThread, cancelEvent, batchDecided};
+    HANDLE handles[3] = {readerThread->m_hThread, cancelEvent.Handle(), batchDecided};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
         if (readWalk.GetState() == CopyStatusItemInfo::Failed)
