@@ -97,14 +97,14 @@ def nt_calls(argv):
     into ntdll's system-call layer (NtCreateFile, NtWaitForMultipleObjects ...): the
     Windows view of what a copy asks of the system."""
     env = dict(os.environ, WINEDEBUG="+relay")
-    pattern = re.compile(rb"Call ntdll\.(Nt\w+)\(")
+    pattern = re.compile(rb"Call ntdll\.(?:Nt|Zw)(\w+)\(")
     counts = {}
     proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, env=env)
     for line in proc.stderr:
         m = pattern.search(line)
         if m:
-            name = m.group(1).decode()
+            name = "Nt" + m.group(1).decode()  # the Zw names are the same entry points
             counts[name] = counts.get(name, 0) + 1
     proc.wait()
     return counts
