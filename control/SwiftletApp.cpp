@@ -2,13 +2,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 #include <objbase.h>
 
 #include <clocale>
 #include <new>
 
 #include "foundation/DynamicFunction.h"
+#include "foundation/GdiplusSession.h"
 #include "ipc/PipeCommand.h"
 
 IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
@@ -76,10 +76,8 @@ void CSwiftletApp::SetUpProcess() {
     for (const wchar_t* name : kPreloadedLibraries)
         m_libraries.Load(name);  // a library that is missing is simply not there
     DLL::GetSHCreateItemFromParsingName();
-
-    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, with its thread
-    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
-        m_gdiplusToken = 0;
+    // GDI+ starts when the first window draws with it (Graphic::GdiplusSession): a job
+    // that shows no window never maps it.
     DLL::GetStreamFunctions();
 
     // No sleep while any Swiftlet process runs.
@@ -90,10 +88,7 @@ void CSwiftletApp::CleanUpProcess() {
     delete Swiftlet::GetSwiftletCore();
     Swiftlet::SetSwiftletCore(nullptr);
     SetThreadExecutionState(ES_CONTINUOUS);
-    if (m_gdiplusToken) {
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
-        m_gdiplusToken = 0;
-    }
+    Graphic::GdiplusSession::Instance().Shutdown();
     m_libraries.Free(L"shell32.dll");
     m_libraries.FreeAll();
     CoUninitialize();
