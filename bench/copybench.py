@@ -273,33 +273,43 @@ def probe_tool(ctx, tool, ds, src, ws_pid):
 
 
 def profile_tools(ctx, tools, ws_pid):
-    """One traced, untimed run per Wine copier on each profile set; the one-file job's
-    calls are taken off, so the figures say what each further file costs."""
-    sets = benchdata.profile_sets()
-    for ds in sets:
+    """One traced, untimed run per Wine copier and data set, on a set whose files are like
+    the data set's (see benchdata.profile_sets); the one-file job's calls are taken off,
+    so the figures say what each further file costs. Three traces per run: the Linux
+    system calls (strace -c), the Wine server requests (the writes on the request pipe)
+    and the calls into ntdll's Nt layer (relay)."""
+    pairs, base_set = benchdata.profile_sets(ctx.quick)
+    if ctx.only_sets:
+        pairs = [(name, ds) for name, ds in pairs if name in ctx.only_sets or ds.name in ctx.only_sets]
+    traced_sets = [base_set] + [ds for _, ds in pairs]
+    for ds in traced_sets:
         benchdata.prepare(ds, ctx.data, log)
-    base_set = next(d for d in sets if d.kind == "one")
     out = []
     for t in tools:
         if t.unavailable or not t.wine or not t.verify or not t.profile or t.before:
             continue
         traced = {}
-        for ds in sets:
+        for ds in traced_sets:
+            if ds.name in traced:
+                continue
+            argv = t.command(ds, ds.source(ctx.data), ctx.dest)
             reset_dest(ctx)
             drop_caches(ctx)
-            argv = t.command(ds, ds.source(ctx.data), ctx.dest)
             traced[ds.name] = benchprofile.syscalls(argv, ws_pid)
             reset_dest(ctx)
+            requests = benchprofile.server_requests(argv)
+            if "requests" in requests:
+                traced[ds.name]["requests"] = {"server requests": requests["requests"]}
+            reset_dest(ctx)
             traced[ds.name]["nt"] = benchprofile.nt_calls(argv)
-        for ds in sets:
-            if ds is base_set:
-                continue
-            entry = {"set": ds.name, "files": ds.files, "tool": t.key, "exit": traced[ds.name].get("exit"),
-                     "error": traced[ds.name].get("error")}
+        for name, ds in pairs:
+            entry = {"set": name, "traced_set": ds.name, "files": ds.files, "tool": t.key,
+                     "exit": traced[ds.name].get("exit"), "error": traced[ds.name].get("error")}
             entry.update(benchprofile.per_file(traced[ds.name], traced[base_set.name], ds.files))
             out.append(entry)
-            log(f"  profile {ds.name:8s} {t.key:14s} {entry.get('client', {}).get('per_file', 0):8.1f} "
-                "system calls per further file")
+            log(f"  profile {name:8s} ({ds.name}) {t.key:14s} "
+                f"{entry.get('nt', {}).get('per_file', 0):8.1f} Nt calls, "
+                f"{entry.get('requests', {}).get('per_file', 0):6.1f} server requests per further file")
     return out
 
 
