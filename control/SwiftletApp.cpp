@@ -1,7 +1,6 @@
 #include "control/SwiftletApp.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <clocale>
@@ -14,9 +13,6 @@
 IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
 
 namespace {
-
-// List view, tree view, bar, tab, up-down, progress, hot-key and animate classes.
-constexpr DWORD kCommonControlClasses = 0xFF;
 
 // Kept mapped for the whole run. The first is an optional outside library; the theme and
 // shell libraries let the run-time bound theme and shell functions find their modules.
@@ -95,8 +91,8 @@ void CSwiftletApp::CleanUpProcess() {
 }
 
 BOOL CSwiftletApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
-    InitCommonControlsEx(&controls);
+    // The common controls are registered when the task window is about to open
+    // (SwiftletCore): a process that hands its job over never loads them.
     CWinApp::InitInstance();
     AfxEnableControlContainer();
 

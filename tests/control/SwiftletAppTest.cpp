@@ -316,12 +316,14 @@ std::vector<std::string> ImportedLibraries(const CString& path) {
 
 }  // namespace
 
-// A job that never shows a window must not load the drawing libraries: the program binds
-// GDI+ (and the shell's image code) at run time, when a window first needs them.
-TEST(SwiftletProgram, ImportsNoDrawingLibrary) {
+// A job that never shows a window must not load the drawing libraries nor the common
+// controls: the program binds GDI+, the shell's image code and comctl32 at run time,
+// when a window first needs them (foundation/GdiplusSession.h, CommonControls.h).
+TEST(SwiftletProgram, ImportsNoDrawingOrControlLibrary) {
     const std::vector<std::string> imports = ImportedLibraries(TestFiles::ExeFolder() + L"\\Swiftlet.exe");
     ASSERT_FALSE(imports.empty());
     EXPECT_NE(imports.end(), std::find(imports.begin(), imports.end(), "kernel32.dll"));
-    for (const char* drawing : {"gdiplus.dll", "windowscodecs.dll", "msimg32.dll", "uxtheme.dll"})
-        EXPECT_EQ(imports.end(), std::find(imports.begin(), imports.end(), drawing)) << drawing;
+    for (const char* library : {"gdiplus.dll", "windowscodecs.dll", "msimg32.dll", "uxtheme.dll", "comctl32.dll"})
+        EXPECT_EQ(imports.end(), std::find(imports.begin(), imports.end(), library))
+            << library << " is imported: bind its functions at run time instead";
 }
