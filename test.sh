@@ -33,6 +33,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The window tests need Wine's desktop for the whole run (see wine-env.sh).
+export SWIFTLET_HOLD_DESKTOP=1
 wine_prepare
 rc=0
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300 ${CTEST_ARGS:-}) || rc=$?

@@ -16,7 +16,7 @@
 
 #include "control/CopyCore.h"
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CreateCopyOptionCmdLine.h"
 #include "foundation/Exception.h"
 #include "foundation/Paths.h"

@@ -60,6 +60,7 @@ void CopyCore::RunJob(CoreEvent& events) {
     algorithm->SetElevatePeer(elevatePeer);
     algorithm->Run();
     poolPeakUsed = algorithm->GetPoolPeakUsed();
+    AlgorithmEnded(*algorithm);
 }
 
 void CopyCore::Run() {

@@ -46,6 +46,9 @@ public:
 protected:
     // The job's algorithm, owned by the caller.
     virtual CopyAlgorithmMultiThread* CreateAlgorithm(CoreEvent* events);
+    // On the job's thread once the algorithm has run, before event 1001, while its item
+    // trees (with what was written and what was skipped) still exist.
+    virtual void AlgorithmEnded(const CopyAlgorithmMultiThread& /*algorithm*/) {}
 
 private:
     // Runs the path check and the algorithm; whatever escapes is reported by Run.

@@ -220,4 +220,20 @@ CString FormatByteSize(unsigned long long size) {
     return text + kUnits[kUnitCount - 1];
 }
 
+CString FormatDuration(unsigned long long seconds) {
+    const unsigned long long hours = seconds / 3600;
+    const unsigned long long minutes = seconds % 3600 / 60;
+    const unsigned long long rest = seconds % 60;
+    CString text;
+    if (hours > 0)
+        text.AppendFormat(L"%I64d%s", hours, L"時間");
+    if (minutes > 0)
+        text.AppendFormat(L"%I64d%s", minutes, L"分");
+    if (hours == 0 && rest > 0)
+        text.AppendFormat(L"%I64d%s", rest, L"秒");
+    if (text.IsEmpty())
+        text.Format(L"0%s", L"秒");
+    return text;
+}
+
 }  // namespace Swiftlet

@@ -106,4 +106,8 @@ public:
 // significant figures, truncated rather than rounded, in units of 1024.
 CString FormatByteSize(unsigned long long size);
 
+// Duration text of a time remaining in whole seconds: "1時間2分" (no seconds once there
+// are hours), "2分5秒", "59秒", "0秒". The caller puts "約" in front where it is an estimate.
+CString FormatDuration(unsigned long long seconds);
+
 }  // namespace Swiftlet

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "control/CopyCore.h"
-#include "control/CoreEventScript.h"
+#include "control/CoreEventHandler.h"
 #include "control/ErrorText.h"
 #include "engine/CopyException.h"
 #include "engine/CreateCopyOptionCmdLine.h"
@@ -23,57 +23,54 @@ void ReportLine(const CString& line) {
     WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-CString SystemMessage(DWORD error) {
-    wchar_t buffer[1024] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                  0x400, buffer, 1024, nullptr);
-    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n'))
-        buffer[--length] = 0;
-    return CString(buffer);
-}
-
-void Describe(const CoreEventRecord& record) {
-    CString line;
-    if (record.code == kEventQuestion) {
-        switch (record.questionKind) {
-            case kQuestionOverwriteFiles:
-                for (const auto& file : record.files)
-                    ReportLine(L"swiftlet: exists, kept: " + file.second);
-                return;
-            case kQuestionRetry:
-                line.Format(L"swiftlet: skipped %s: %s (%lu)", record.path.GetString(),
-                            SystemMessage(record.error).GetString(), record.error);
-                break;
-            case kQuestionOverwrite:
-                line = L"swiftlet: exists, kept: " + record.path;
-                break;
-            default:
-                line = L"swiftlet: encrypted, skipped: " + record.path;
-                break;
-        }
-    } else {
-        return;
-    }
-    ReportLine(line);
-}
-
-// Reports the errors that end a job in the words the error view uses.
-class HeadlessHandler : public CoreEventScriptHandler {
+// Runs a job with nobody to ask: nothing is overwritten, an item that fails is left
+// out, and both are reported, as are the errors that end a job (in the words of the
+// error view).
+class HeadlessHandler : public CoreEventHandler {
 public:
-    explicit HeadlessHandler(int move) : CoreEventScriptHandler(kAnswerSkip), move(move) {}
+    explicit HeadlessHandler(int move) : move(move) {}
+    ~HeadlessHandler() override {
+        while (busy.load() != 0)
+            Sleep(1);
+    }
 
     void Dispatch() override {
+        const Exception* e = event->status.exception;
         if (event->eventCode == kEventError) {
-            CString text = GetErrorText(event->status.exception, move);
-            if (const WindowsFileException* file = AsWindowsFileException(event->status.exception))
+            CString text = GetErrorText(e, move);
+            if (const WindowsFileException* file = AsWindowsFileException(e))
                 text = file->path + L": " + text;
             if (!text.IsEmpty())
                 ReportLine(L"swiftlet: " + text);
+        } else if (event->eventCode == kEventQuestion) {
+            event->answer = kAnswerSkip;
+            DescribeSkip(e);
         }
-        CoreEventScriptHandler::Dispatch();
     }
 
 private:
+    static void DescribeSkip(const Exception* e) {
+        CString line;
+        if (auto* files = dynamic_cast<const CopyExceptionOverwriteFiles*>(e)) {
+            for (const auto& file : files->files)
+                ReportLine(L"swiftlet: exists, kept: " + file.second);
+            return;
+        }
+        if (auto* retry = dynamic_cast<const CopyExceptionRetryFile*>(e)) {
+            const DWORD error = retry->error ? retry->error->error : 0;
+            line.Format(L"swiftlet: skipped %s: %s (%lu)",
+                        (retry->error ? retry->error->path : retry->path).GetString(),
+                        GetSystemErrorMessage(error).GetString(), error);
+        } else if (auto* overwrite = dynamic_cast<const CopyExceptionOverwrite*>(e)) {
+            line = L"swiftlet: exists, kept: " + overwrite->destinationPath;
+        } else if (auto* encrypted = dynamic_cast<const CopyExceptionEncrypted*>(e)) {
+            line = L"swiftlet: encrypted, skipped: " + encrypted->path;
+        } else {
+            return;
+        }
+        ReportLine(line);
+    }
+
     int move;
 };
 
@@ -85,11 +82,8 @@ int RunTaskWindow(const std::vector<CString>& sources, const CString& destinatio
     if (builder.Create() != 1)
         return 0;
 
-    // Until the task window shows jobs, the job runs here without one. With nobody to
-    // ask, nothing is overwritten and an item that fails is left out; every such case
-    // is reported.
+    // Until the task window shows jobs, the job runs here without one.
     HeadlessHandler handler(move);
-    handler.onEvent = &Describe;
     CopyCore core;
     core.option = builder.option;
     core.handler = &handler;

@@ -3,6 +3,7 @@
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
+IMPLEMENT_DYNAMIC(CUserException, CException)
 
 namespace {
 
@@ -104,3 +105,5 @@ void AfxThrowResourceException() { throw CResourceException(); }
 void AfxThrowFileException(int cause, LONG osError, LPCWSTR fileName) {
     throw CFileException(cause, osError, fileName);
 }
+
+void AfxThrowUserException() { throw CUserException(); }

@@ -47,5 +47,14 @@ public:
     CString m_strFileName;
 };
 
+// An operation the user is told about (a failed dialog data exchange): the catcher
+// only stops what it was doing.
+class CUserException : public CException {
+    DECLARE_DYNAMIC(CUserException)
+public:
+    CUserException() = default;
+};
+
 [[noreturn]] void AfxThrowResourceException();
+[[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG osError = -1, LPCWSTR fileName = nullptr);

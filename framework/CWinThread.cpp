@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "framework/CWnd.h"
+
 IMPLEMENT_DYNCREATE(CWinThread, CCmdTarget)
 
 namespace {
@@ -96,23 +98,57 @@ BOOL CWinThread::InitInstance() { return FALSE; }
 
 int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 
-BOOL CWinThread::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL AfxPreTranslateMessage(MSG* msg) noexcept {
+    try {
+        return CWnd::WalkPreTranslateTree(msg);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG* msg) { return AfxPreTranslateMessage(msg); }
 
 BOOL CWinThread::PumpMessage() {
     BOOL r = GetMessageW(&m_msgCur, nullptr, 0, 0);
     if (r == 0 || r == -1)
         return FALSE;
-    if (!PreTranslateMessage(&m_msgCur)) {
+    BOOL taken = FALSE;
+    try {
+        taken = PreTranslateMessage(&m_msgCur);
+    } catch (...) {
+        // An override that throws has not taken the message.
+    }
+    if (!taken) {
         TranslateMessage(&m_msgCur);
         DispatchMessageW(&m_msgCur);
     }
     return TRUE;
 }
 
+BOOL CWinThread::OnIdle(LONG count) {
+    if (count == 0)
+        CWnd::DeleteTempMap();
+    return FALSE;
+}
+
 int CWinThread::Run() {
-    while (PumpMessage()) {
+    bool idle = true;
+    LONG idleCount = 0;
+    MSG peeked;
+    for (;;) {
+        while (idle && !PeekMessageW(&peeked, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(idleCount++))
+                idle = false;
+        }
+        do {
+            if (!PumpMessage())
+                return ExitInstance();
+            if (m_msgCur.message != WM_PAINT && m_msgCur.message != WM_MOUSEMOVE && m_msgCur.message != 0x0118) {
+                idle = true;
+                idleCount = 0;
+            }
+        } while (PeekMessageW(&peeked, nullptr, 0, 0, PM_NOREMOVE));
     }
-    return ExitInstance();
 }
 
 void CWinThread::Delete() {

@@ -1,7 +1,10 @@
 #pragma once
 // Framework threads. A worker thread runs one function; a user-interface thread is an
 // object created from its run-time class that runs InitInstance, then a message loop
-// (Run) until WM_QUIT, then ExitInstance. Either kind gets its message queue before
+// (Run) until WM_QUIT, then ExitInstance. The loop hands every message to
+// PreTranslateMessage first (which by default asks the framework windows from the
+// message's window up to its top-level window: dialogs run IsDialogMessage there), and
+// calls OnIdle when the queue is empty. Either kind gets its message queue before
 // AfxBeginThread returns, so a message posted at once is not lost.
 //
 // With m_bAutoDelete (the default) the object deletes itself, and closes m_hThread,
@@ -45,6 +48,9 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg);
     // Gets and dispatches one message; FALSE on WM_QUIT.
     virtual BOOL PumpMessage();
+    // Idle work while the queue is empty (count: calls since the last message); TRUE
+    // asks for another call. The default frees the thread's temporary window objects.
+    virtual BOOL OnIdle(LONG count);
     // Deletes the object when m_bAutoDelete is set.
     virtual void Delete();
 
@@ -59,7 +65,12 @@ protected:
     MSG m_msgCur{};
 
     friend unsigned __stdcall AfxThreadEntry(void*);
+    friend BOOL AfxPumpMessage(MSG*);
 };
+
+// What CWinThread::PreTranslateMessage does, for loops of threads without a framework
+// thread object too; a handler that throws counts as not having taken the message.
+BOOL AfxPreTranslateMessage(MSG* msg) noexcept;
 
 // A worker thread running proc(param).
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL,

@@ -8,7 +8,7 @@
 #include "control/CopyCore.h"
 #include "control/CoreEvent.h"
 #include "control/CoreEventHandler.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyException.h"
 #include "tests/control/JobWindowThread.h"
 #include "tests/support/CopyJob.h"

@@ -216,3 +216,14 @@ TEST(FormatByteSize, ThreeFiguresTruncatedInUnitsOf1024) {
         EXPECT_EQ(CString(c.second), Swiftlet::FormatByteSize(c.first)) << c.first;
     }
 }
+
+TEST(FormatDuration, HoursDropTheSecondsAndNothingLeftIsZeroSeconds) {
+    const std::pair<unsigned long long, const wchar_t*> cases[] = {
+        {0, L"0秒"},        {1, L"1秒"},           {59, L"59秒"},        {60, L"1分"},
+        {125, L"2分5秒"},   {3599, L"59分59秒"},    {3600, L"1時間"},     {3601, L"1時間"},
+        {3725, L"1時間2分"}, {90061, L"25時間1分"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CString(c.second), Swiftlet::FormatDuration(c.first)) << c.first;
+    }
+}

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyAlgorithm.h"
 #include "engine/CopyException.h"
 #include "foundation/Paths.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyItemFind.h"
 #include "engine/ItemRemover.h"
 #include "foundation/Paths.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyException.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"

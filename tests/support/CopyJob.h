@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyOption.h"
 #include "framework/CString.h"
 

@@ -1,4 +1,4 @@
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 
 #include <algorithm>
 

@@ -1,8 +1,7 @@
 #pragma once
 // An observer that runs a job without windows: it records every event of the job and
 // answers the questions from a script ("answer 2 to the first retry question, 5 for all
-// overwrite questions"). Tests and benchmarks watch jobs with it; the job runner uses it
-// until the task window shows jobs.
+// overwrite questions"). Tests and benchmarks watch jobs with it.
 #include <windows.h>
 
 #include <condition_variable>
