@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "control/CoreEvent.h"
-#include "control/CoreEventScript.h"
+#include "tests/support/CoreEventScript.h"
 #include "engine/CopyAlgorithm.h"
 #include "engine/CopyException.h"
 #include "tests/support/CopyJob.h"
