@@ -91,8 +91,8 @@ void CSwiftletApp::CleanUpProcess() {
 }
 
 BOOL CSwiftletApp::InitInstance() {
-    // The common controls are registered when the task window is about to open
-    // (SwiftletCore): a process that hands its job over never loads them.
+    // The common controls are registered by the first window that may hold one
+    // (AfxInitCommonControls): a process that hands its job over never loads them.
     CWinApp::InitInstance();
     AfxEnableControlContainer();
 

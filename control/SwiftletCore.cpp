@@ -1,32 +1,22 @@
 #include "control/SwiftletCore.h"
 
 #include "control/TaskWindowRunner.h"
-#include "foundation/CommonControls.h"
 #include "ipc/PipeNames.h"
 
 namespace Swiftlet {
 
 namespace {
 ISwiftletCore* g_core = nullptr;
-
-// List view, tree view, bar, tab, up-down, progress, hot-key and animate classes.
-constexpr DWORD kCommonControlClasses = 0xFF;
-
-// The task window is the first thing of the process that needs the common controls.
-int RunTaskWindowWithControls(const std::vector<CString>& sources, const CString& destination, int* flag) {
-    Controls::Register(kCommonControlClasses);
-    return RunTaskWindow(sources, destination, flag);
-}
 }  // namespace
 
 ISwiftletCore* GetSwiftletCore() { return g_core; }
 void SetSwiftletCore(ISwiftletCore* core) { g_core = core; }
 
-SwiftletCore::SwiftletCore() : SwiftletCore(PipeNames::JobHandOverPipeName(), &RunTaskWindowWithControls) {}
+SwiftletCore::SwiftletCore() : SwiftletCore(PipeNames::JobHandOverPipeName(), &RunTaskWindow) {}
 
 SwiftletCore::SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally, IPipePeers* peers)
     : m_client(handOverPipeName, kPipeChunkSize, peers), m_runLocally(std::move(runLocally)) {
-    if (!m_runLocally) m_runLocally = &RunTaskWindowWithControls;
+    if (!m_runLocally) m_runLocally = &RunTaskWindow;
 }
 
 SwiftletCore::~SwiftletCore() = default;

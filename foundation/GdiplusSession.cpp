@@ -40,11 +40,8 @@ bool GdiplusSession::Start() {
     const auto startup = Bind<StartupType>(m_module, "GdiplusStartup");
     StartupInput input;
     ULONG_PTR token = 0;
-    if (!startup || startup(&token, &input, nullptr) != kOk || token == 0) {
-        FreeLibrary(m_module);
-        m_module = nullptr;
+    if (!startup || startup(&token, &input, nullptr) != kOk || token == 0)
         return false;
-    }
     m_token = token;
     return true;
 }
@@ -55,10 +52,6 @@ void GdiplusSession::Shutdown() {
         if (const auto shutdown = Bind<ShutdownType>(m_module, "GdiplusShutdown"))
             shutdown(m_token);
         m_token = 0;
-    }
-    if (m_module) {
-        FreeLibrary(m_module);
-        m_module = nullptr;
     }
 }
 

@@ -26,8 +26,9 @@ public:
     // background thread, external codecs allowed) unless GDI+ runs already; true while it
     // runs. A failure is not remembered: the next call tries again.
     bool Start();
-    // GdiplusShutdown when GDI+ runs, then the library is freed. The program's clean-up
-    // calls it once every window is gone.
+    // GdiplusShutdown when GDI+ runs. The library stays mapped, so functions bound from
+    // it stay valid and serve again after the next Start. The program's clean-up calls it
+    // once every window is gone.
     void Shutdown();
     bool IsStarted() const;
     // GdiplusStartup's token; 0 while GDI+ does not run.

@@ -318,7 +318,7 @@ std::vector<std::string> ImportedLibraries(const CString& path) {
 
 // A job that never shows a window must not load the drawing libraries nor the common
 // controls: the program binds GDI+, the shell's image code and comctl32 at run time,
-// when a window first needs them (foundation/GdiplusSession.h, CommonControls.h).
+// when a window first needs them (foundation/GdiplusSession.h, AfxInitCommonControls).
 TEST(SwiftletProgram, ImportsNoDrawingOrControlLibrary) {
     const std::vector<std::string> imports = ImportedLibraries(TestFiles::ExeFolder() + L"\\Swiftlet.exe");
     ASSERT_FALSE(imports.empty());

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include "foundation/CommonControls.h"
 #include "foundation/DynamicFunction.h"
 #include "foundation/GdiplusSession.h"
 
@@ -47,15 +45,4 @@ TEST(GdiplusSession, StartsOnDemandAndServesRunTimeBoundFunctions) {
         EXPECT_EQ(0u, session.Token());
         session.Shutdown();  // nothing left to end
     }
-}
-
-// The common controls registered on demand: the progress bar and link classes exist
-// afterwards, from the library the program's manifest asks for.
-TEST(CommonControls, RegisterMapsTheLibraryAndItsClasses) {
-    ASSERT_TRUE(Controls::Register(ICC_PROGRESS_CLASS | ICC_LINK_CLASS));
-    EXPECT_TRUE(Controls::Register(ICC_PROGRESS_CLASS)) << "a second call keeps the library";
-    HMODULE module = GetModuleHandleW(L"comctl32.dll");
-    ASSERT_NE(nullptr, module);
-    WNDCLASSEXW info = {sizeof(info)};
-    EXPECT_TRUE(GetClassInfoExW(nullptr, PROGRESS_CLASSW, &info) || GetClassInfoExW(module, PROGRESS_CLASSW, &info));
 }
