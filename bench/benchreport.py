@@ -7,6 +7,8 @@ import statistics
 
 # The tool every ratio is taken against: the first of these that ran on the data set.
 REFERENCES = ("swiftlet-core", "swiftlet-exe", "copyfileex")
+# The peer a Windows user would otherwise have: every time is also given as a multiple of it.
+PEER = "copyfileex"
 
 
 def _median(values):
@@ -65,6 +67,8 @@ def build(info, results, left_out, profile=()):
             r["reference"] = ref
             base = by_key[ref]["median_s"] if ref else None
             r["ratio"] = r["median_s"] / base if base and r["median_s"] and r["files_s"] is not None else None
+            peer = by_key[PEER]["median_s"] if by_key.get(PEER) else None
+            r["ratio_peer"] = r["median_s"] / peer if peer and r["median_s"] and r["files_s"] is not None else None
         rows.extend(set_rows)
     return {"machine": info, "rows": rows, "left_out": left_out, "profile": list(profile)}
 
@@ -94,14 +98,18 @@ def markdown(doc):
     out.append(f"Medians of the runs whose destination was byte-identical to the source. × Swiftlet: {ref_note}. "
                "CPU s is user+system of the copying process (for Wine tools the Wine server's own "
                "CPU is in the next column). MB/s counts 10^6 bytes.")
+    out[-1] += " × CopyFileExW: time ÷ Wine's CopyFileExW driver's time on the same set."
+    if m.get("baseline"):
+        out[-1] += (f" \"{m['baseline']}\" rows are another build of the program measured in the same "
+                    "runs, alternating with this one.")
     out.append("")
-    out.append("| data set | tool | median s | × Swiftlet | MB/s | files/s | CPU s | wineserver CPU s | switches/file | peak RSS MiB | runs ok |")
-    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    out.append("| data set | tool | median s | × Swiftlet | × CopyFileExW | MB/s | files/s | CPU s | wineserver CPU s | switches/file | peak RSS MiB | runs ok |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for r in doc["rows"]:
         ok = r["runs"] - r["failed_runs"]
         runs = f"{ok}/{r['runs']}" + (" **FAILED**" if r["failed_runs"] else "")
         out.append(f"| {r['set']} | {r['label']} | {_fmt(r['median_s'], 3)} | {_fmt(r['ratio'])} | "
-                   f"{_fmt(r['mb_s'], 1)} | {_fmt(r['files_s'], 0)} | {_fmt(r['cpu_s'])} | "
+                   f"{_fmt(r.get('ratio_peer'))} | {_fmt(r['mb_s'], 1)} | {_fmt(r['files_s'], 0)} | {_fmt(r['cpu_s'])} | "
                    f"{_fmt(r['wineserver_cpu_s'])} | {_fmt(r['vcsw_per_file'], 1)} | {_fmt(r['peak_rss_mib'], 1)} | {runs} |")
     refs = sorted({r["reference"] for r in doc["rows"] if r["reference"] and r["reference"] != "swiftlet-core"})
     if refs:

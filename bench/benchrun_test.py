@@ -101,6 +101,7 @@ class ReportTest(unittest.TestCase):
         self.assertEqual(rows["copyfileex"]["median_s"], 7.0)
         self.assertEqual(rows["copyfileex"]["failed_runs"], 1)
         self.assertAlmostEqual(rows["copyfileex"]["ratio"], 7.0 / 3.0)
+        self.assertAlmostEqual(rows["swiftlet-core"]["ratio_peer"], 3.0 / 7.0)
         self.assertAlmostEqual(rows["swiftlet-core"]["mb_s"], 10 / 3.0)
         md = benchreport.markdown(doc)
         self.assertIn("2/3 **FAILED**", md)

@@ -47,6 +47,10 @@ class Context:
         self.profile = env.get("BENCH_PROFILE", "1") not in ("", "0")
         self.only_sets = [s for s in env.get("BENCH_SETS", "").split(",") if s]
         self.only_tools = [s for s in env.get("BENCH_TOOLS", "").split(",") if s]
+        # Another build folder whose engine and program run beside this one's, for a
+        # before-and-after comparison in the same run.
+        self.baseline = env.get("BENCH_BASELINE", "")
+        self.baseline_label = env.get("BENCH_BASELINE_LABEL", "") or "baseline"
         self.data = env.get("BENCH_DATA") or os.path.join(self.root, "bench", "data")
         scratch = env.get("BENCH_SCRATCH") or os.path.join(self.root, "bench", "scratch")
         self.dest = os.path.join(scratch, "dst")
@@ -56,6 +60,9 @@ class Context:
 
     def exe(self, name):
         return os.path.join(self.build, name + ".exe")
+
+    def baseline_exe(self, name):
+        return os.path.join(self.baseline, name + ".exe")
 
 
 class Tool:
@@ -91,6 +98,12 @@ def make_tools(ctx, session):
     def swiftlet_exe(ds, src, dest):
         return [w, ctx.exe("Swiftlet"), winpath(src), winpath(dest)]
 
+    def baseline_core(ds, src, dest):
+        return [w, ctx.baseline_exe("CopyCoreBench"), winpath(src), winpath(dest)]
+
+    def baseline_exe(ds, src, dest):
+        return [w, ctx.baseline_exe("Swiftlet"), winpath(src), winpath(dest)]
+
     def copyfile(ds, src, dest):
         return [w, ctx.exe("CopyFileBench"), winpath(src), winpath(target(src, dest))]
 
@@ -115,14 +128,22 @@ def make_tools(ctx, session):
     def windowed_start(ds, src, dest):
         return [w, ctx.exe("DesktopHold"), "/start"]
 
+    baseline = [
+        Tool("swiftlet-core-base", f"Swiftlet engine, {ctx.baseline_label}", True, baseline_core,
+             needs=ctx.baseline_exe("CopyCoreBench")),
+        Tool("swiftlet-exe-base", f"Swiftlet.exe SRC DST, {ctx.baseline_label}", True, baseline_exe,
+             needs=ctx.baseline_exe("Swiftlet")),
+    ] if ctx.baseline else []
     return [
         Tool("swiftlet-core", "Swiftlet engine (CopyCore driver)", True, swiftlet_core,
              needs=ctx.exe("CopyCoreBench")),
+        *baseline[:1],
         Tool("swiftlet-core-2vol", "Swiftlet engine, destination on its own drive letter", True,
              swiftlet_core_other_drive, needs=ctx.exe("CopyCoreBench") if other_drive else "(no free drive letter)",
              applies=lambda ds: ds.kind == "file" or (ds.kind == "files" and ds.size >= benchdata.MIB),
              profile=False),
         Tool("swiftlet-exe", "Swiftlet.exe SRC DST", True, swiftlet_exe, needs=ctx.exe("Swiftlet")),
+        *baseline[1:],
         # Without the disk cache service every job first waits for it, about a second.
         Tool("swiftlet-exe-nosvc", "Swiftlet.exe SRC DST, no disk cache service", True, swiftlet_exe,
              applies=one, needs=ctx.exe("Swiftlet"),
@@ -333,6 +354,7 @@ def machine_info(ctx):
         "kernel": platform.release(),
         "wine": sh([ctx.wine, "--version"]),
         "commit": sh(["git", "-C", ctx.root, "rev-parse", "--short", "HEAD"]),
+        "baseline": ctx.baseline_label if ctx.baseline else "",
         "load_before": os.getloadavg()[0],
         "page_cache_dropped": ctx.can_drop,
         "runs": ctx.runs,

@@ -323,8 +323,8 @@ DWORD CopyAlgorithmMultiThread::WaitAny(HANDLE* handles, DWORD count) {
     return WaitForMultipleObjects(count, handles, FALSE, INFINITE);
 }
 
-// A wake-up that came while the worker was getting ready to sleep ends the wait before
-// it began; the checks of the worker's next step see a cancel or the other side's end.
+// A wake-up that came while the worker was getting ready to sleep keeps it from waiting;
+// the checks of the worker's next step see a cancel or the other side's end.
 void CopyAlgorithmMultiThread::WaitForSpace() {
     readerWake.Clear();
     writerWake.Wake();
@@ -332,7 +332,7 @@ void CopyAlgorithmMultiThread::WaitForSpace() {
         return;
     HANDLE handles[3] = {writerThread->m_hThread, cancelEvent.Handle(), readerWake.Handle()};
     DWORD result = WaitAny(handles, 3);
-    readerWake.Awake();
+    readerWake.Awake(result == WAIT_OBJECT_0 + 2);
     if (result == WAIT_OBJECT_0) {
         if (writeWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);
@@ -353,7 +353,7 @@ void CopyAlgorithmMultiThread::WaitForData() {
         return;
     HANDLE handles[4] = {readerThread->m_hThread, cancelEvent.Handle(), writerWake.Handle(), batchReaderDone};
     DWORD result = WaitAny(handles, batchReaderDone ? 4 : 3);
-    writerWake.Awake();
+    writerWake.Awake(result == WAIT_OBJECT_0 + 2);
     if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) {
         if (readWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);

@@ -6,8 +6,7 @@ bool WakeSignal::Create() {
         return false;
     }
     m_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_requested.store(0);
-    m_sleeping.store(0);
+    m_state.store(kIdle);
     return m_event != nullptr;
 }
 
@@ -18,19 +17,19 @@ void WakeSignal::Close() {
     }
 }
 
-// Both sides use sequentially consistent stores and loads: each store must be seen before
-// the load that follows it on the same thread.
 void WakeSignal::Wake() {
-    m_requested.store(1);
-    if (m_sleeping.load() && m_event)
+    if (m_state.exchange(kRequested) == kSleeping)
         SetEvent(m_event);
 }
 
 bool WakeSignal::Sleep() {
-    m_sleeping.store(1);
-    if (m_requested.load()) {
-        m_sleeping.store(0);
-        return false;
-    }
-    return true;
+    int idle = kIdle;
+    return m_state.compare_exchange_strong(idle, kSleeping);
+}
+
+void WakeSignal::Awake(bool byEvent) {
+    // A waker that found this side sleeping has signalled the event, or is about to:
+    // when something else ended the wait, that signal is taken here.
+    if (m_state.exchange(kIdle) == kRequested && !byEvent)
+        WaitForSingleObject(m_event, INFINITE);
 }

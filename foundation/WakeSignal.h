@@ -3,12 +3,13 @@
 // signalled when the sleeper is asleep, or about to be: a thread that runs anyway costs
 // its waker no system call.
 //
-// The waker notes its request, then looks whether the sleeper is (about to be) asleep and
-// only then signals the event. The sleeper says it is going to sleep, then looks for a
-// request that came meanwhile and does not wait when there is one. Each side writes its
-// flag before it reads the other's, so at least one of them sees the other: no wake-up is
-// lost. When both see each other the event keeps a signal that nobody took, and the
-// sleeper's next wait ends at once, as a wake-up without news would.
+// One word holds the sleeper's state: idle, requested (a wake-up came) or sleeping. The
+// waker marks a request and signals the event only when it found the sleeper sleeping;
+// the sleeper goes to sleep only from idle, so a request that came first keeps it awake.
+// Both changes are single atomic steps, so no wake-up is lost, and the event is signalled
+// at most once per sleep. A sleep that ends for another reason (the other side ended, a
+// cancel) while a waker had already marked it takes that signal when it wakes (Awake), so
+// no later sleep ends for nothing.
 #include <windows.h>
 
 #include <atomic>
@@ -32,14 +33,15 @@ public:
 
     // The sleeper's side. Clear forgets a request that came before (the sleeper is about
     // to look for work again). Sleep comes last before the wait: false when a wake-up
-    // came already (do not wait), true when the sleeper must wait on Handle(); Awake when
-    // the wait has ended, however it ended.
-    void Clear() { m_requested.store(0); }
+    // came already (do not wait), true when the sleeper must wait on Handle(). Awake when
+    // that wait has ended, however it ended; byEvent tells whether Handle() ended it.
+    void Clear() { m_state.store(kIdle); }
     bool Sleep();
-    void Awake() { m_sleeping.store(0); }
+    void Awake(bool byEvent);
 
 private:
+    enum : int { kIdle, kRequested, kSleeping };
+
     HANDLE m_event = nullptr;
-    std::atomic<int> m_requested{0};
-    std::atomic<int> m_sleeping{0};
+    std::atomic<int> m_state{kIdle};
 };

@@ -149,8 +149,34 @@ TEST(WakeSignal, WakeBeforeSleepAndWhileAsleep) {
         wake.Wake();
     });
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(wake.Handle(), 10000));
-    wake.Awake();
+    wake.Awake(true);
     waker.join();
+}
+
+// A wake-up that meets the sleeper's last look leaves no signal behind, and neither does
+// one given to a sleep that something else ended: the next sleep waits for a new one.
+TEST(WakeSignal, NoSignalOutlivesTheSleepItWasFor) {
+    WakeSignal wake;
+    ASSERT_TRUE(wake.Create());
+    wake.Clear();
+    wake.Wake();
+    wake.Wake();
+    EXPECT_FALSE(wake.Sleep());
+    EXPECT_FALSE(IsSignalled(wake.Handle()));
+
+    // The sleep ends for another reason (a cancel, the other side's end) after a waker
+    // found it sleeping: its signal is taken on waking.
+    wake.Clear();
+    ASSERT_TRUE(wake.Sleep());
+    wake.Wake();
+    wake.Wake();  // a second wake-up of the same sleep signals nothing more
+    wake.Awake(false);
+    EXPECT_FALSE(IsSignalled(wake.Handle()));
+
+    wake.Clear();
+    ASSERT_TRUE(wake.Sleep());
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(wake.Handle(), 50));
+    wake.Awake(false);
 }
 
 // Two threads hand control to each other a thousand times, as reader and writer do when
@@ -176,7 +202,7 @@ TEST(WakeSignal, PingPongLosesNoWakeUp) {
             if (!mine.Sleep())
                 continue;
             const DWORD result = WaitForSingleObject(mine.Handle(), 10000);
-            mine.Awake();
+            mine.Awake(result == WAIT_OBJECT_0);
             if (result != WAIT_OBJECT_0) {
                 *timedOut = true;
                 turn = rounds;
