@@ -262,15 +262,15 @@ void CopyAlgorithmMultiThread::Cleanup() {
 void CopyAlgorithmMultiThread::PauseCheck(WorkerPolls& polls) {
     // The run event stays signalled while the job runs (manual reset): the check of a
     // running job changes nothing, and while nobody set or reset the event since this
-    // worker last found it signalled it needs no system call either.
+    // worker last found it signalled it needs no system call either. Only the user
+    // interface sets and resets it: a worker that set it again after its check, or after
+    // its resumed event, would undo a pause the user asked for meanwhile.
     if (polls.run.Poll(runEvent, WAIT_OBJECT_0) == WAIT_OBJECT_0)
         return;
     CSingleLock hold(&pauseLock, TRUE);
     DWORD running = WaitForSingleObject(runEvent.Handle(), 0);
-    if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED) {
-        runEvent.Set();
+    if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED)
         return;
-    }
     if (events)
         events->OnCopyPaused();
     HANDLE handles[2] = {cancelEvent.Handle(), runEvent.Handle()};
@@ -281,7 +281,6 @@ void CopyAlgorithmMultiThread::PauseCheck(WorkerPolls& polls) {
     if (result == WAIT_OBJECT_0 + 1) {
         if (events)
             events->OnCopyResumed();
-        runEvent.Set();
         return;
     }
     if (result == WAIT_FAILED)

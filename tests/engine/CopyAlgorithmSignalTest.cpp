@@ -107,6 +107,35 @@ TEST(CopyAlgorithmSignals, PauseAndResumeInQuickSuccessionWhileBothWorkersRun) {
     EXPECT_TRUE(SameFile(c / L"big.bin", z / L"big.bin"));
 }
 
+// The user pauses again while the job is still telling that it resumed, and resumes at
+// once whenever it says it is paused: the second pause is not lost to the worker that
+// resumed (it must not signal the run event itself), and each pause gives one paused
+// and one resumed event.
+TEST(CopyAlgorithmSignals, PauseRightAfterTheResumedEventIsNotLost) {
+    TestFiles::TempDir c(L"repause");
+    ASSERT_TRUE(TestFiles::WritePattern(c / L"big.bin", 24 * MiB, 12));
+    TestFiles::UnixTempDir z;
+    const CopyOption option = SmallPoolJob(c / L"big.bin", z.Path());
+
+    CoreEventScriptHandler handler;
+    std::atomic<bool> pausedOnce{false}, pausedAgain{false};
+    handler.onEvent = [&](const CoreEventRecord& record) {
+        if (record.code == kEventWriteProgress && record.bytesWritten >= 4 * MiB && !pausedOnce.exchange(true))
+            FromAnotherThread([&] { EXPECT_TRUE(handler.Pause()); });
+        else if (record.code == kEventCopyPaused)
+            FromAnotherThread([&] { EXPECT_TRUE(handler.Resume()); });
+        else if (record.code == kEventCopyResumed && !pausedAgain.exchange(true))
+            FromAnotherThread([&] { EXPECT_TRUE(handler.Pause()); });
+    };
+    CoreEvent events(&FastTicks);
+    events.Attach(&handler);
+    CopyAlgorithmMultiThread algorithm(option, &events);
+    EXPECT_EQ(1, algorithm.Run());
+    EXPECT_EQ(2, handler.Count(kEventCopyPaused));
+    EXPECT_EQ(2, handler.Count(kEventCopyResumed));
+    EXPECT_TRUE(SameFile(c / L"big.bin", z / L"big.bin"));
+}
+
 // On one volume the workers take turns: while the reader fills the pool the writer
 // sleeps, waiting for data. The reader is held in one of its progress events mid-file
 // and the user cancels: the writer wakes from its wait on the cancel event, signals it
