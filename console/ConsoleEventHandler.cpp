@@ -90,9 +90,11 @@ void ConsoleEventHandler::OnError() {
         cancelled = true;
         return;
     }
-    const CString text = GetErrorText(e, move);
+    CString text = GetErrorText(e, move);
+    // The window shows nothing for these (it asks, or hands the job over); a console
+    // job that still ended on one did not do everything, and must not say it did.
     if (text.IsEmpty())
-        return;
+        text = GetErrorText(nullptr, move);
     const CString path = GetExceptionPath(e);
     errors.push_back(path.IsEmpty() ? text : path + L": " + text);
 }

@@ -92,6 +92,8 @@ int CopyAlgorithmMultiThread::Run() {
             copyWatch.Start();
             RunThreads();
             copyMs = CopyMs();
+            if (failed == 0 && stopForElevation == 0)
+                CheckEverythingDone();
             // A worker that stopped for administrator rights leaves the rest of the job
             // to the elevated process; until that hand-over exists the job simply ends.
         }
@@ -232,6 +234,19 @@ void CopyAlgorithmMultiThread::RunThreads() {
     // Both threads use the pool, the reader and the writer: wait for both whatever
     // state their walks are in.
     WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+}
+
+void CopyAlgorithmMultiThread::CheckEverythingDone() const {
+    for (const CopyItemTree& tree : status.items.trees) {
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            if (it->type == CopyItemData::BaseFolder)
+                continue;
+            // A file still set aside never got its decision: its skip is not the user's.
+            const bool undecided = it->type == CopyItemData::File && it->HasFlags(CopyItemData::Deferred);
+            if (undecided || !it->HasFlags(CopyItemData::Written | CopyItemData::Skip))
+                throw CopyException(kCopyItemsLeftUndone);
+        }
+    }
 }
 
 void CopyAlgorithmMultiThread::Cleanup() {

@@ -76,6 +76,9 @@ private:
     void CheckFreeSpace();
     void CreatePool();
     void RunThreads();
+    // Throws when the workers ended without failing yet left an item neither written
+    // nor left out on purpose: such a job must never pass for complete.
+    void CheckEverythingDone() const;
     void Cleanup();
 
     // What one worker last saw of the run and cancel events.

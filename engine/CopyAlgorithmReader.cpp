@@ -210,16 +210,18 @@ int CopyAlgorithmMultiThread::ReaderBatchEnd() {
     if (!batchReaderDone || !batchWriterDone || !batchDecided || readWalk.HasDeferredConflicts() != 1)
         return 0;
     SetEvent(batchReaderDone);
-    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent.Handle(), batchWriterDone};
+    // A cancel first, then the writer's signal, as on the writer's side: only a writer
+    // that ended without it leaves nobody to write what a decision releases.
+    HANDLE handles[3] = {cancelEvent.Handle(), batchWriterDone, writerThread->m_hThread};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
+        StopBothSides(kCopyCancelled);
+    } else if (result == WAIT_OBJECT_0 + 1) {
+        SetEvent(batchWriterDone);
+    } else if (result == WAIT_OBJECT_0 + 2) {
         if (writeWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);
         return 0;  // nobody would write what a decision releases
-    } else if (result == WAIT_OBJECT_0 + 1) {
-        StopBothSides(kCopyCancelled);
-    } else if (result == WAIT_OBJECT_0 + 2) {
-        SetEvent(batchWriterDone);
     } else {
         throw CopyException(kReaderBatchWaitFailed);
     }

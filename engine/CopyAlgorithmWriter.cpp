@@ -311,16 +311,20 @@ int CopyAlgorithmMultiThread::WriterBatchEnd() {
     if (!batchReaderDone || !batchWriterDone || !batchDecided || writeWalk.HasDeferredConflicts() != 1)
         return 0;
     SetEvent(batchWriterDone);
-    HANDLE handles[3] = {readerThread->m_hThread, cancelEvent.Handle(), batchDecided};
+    // The decision comes before the reader's end: the reader reads what it released at
+    // once and may have ended by the time this thread runs again, and a wait reports the
+    // first of several signalled handles. Seen as "the reader is gone", the released
+    // files would be left unwritten without a word. A cancel is taken before either.
+    HANDLE handles[3] = {cancelEvent.Handle(), batchDecided, readerThread->m_hThread};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
+        StopBothSides(kCopyCancelled);
+    } else if (result == WAIT_OBJECT_0 + 1) {
+        SetEvent(batchDecided);
+    } else if (result == WAIT_OBJECT_0 + 2) {
         if (readWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);
         return 0;  // no decision will come: the deferred files stay as they are
-    } else if (result == WAIT_OBJECT_0 + 1) {
-        StopBothSides(kCopyCancelled);
-    } else if (result == WAIT_OBJECT_0 + 2) {
-        SetEvent(batchDecided);
     } else {
         throw CopyException(kWriterBatchWaitFailed);
     }

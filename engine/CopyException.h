@@ -21,6 +21,7 @@ enum CopyExceptionType : int {
     kCopyCancelled = 5,          // the user cancelled
     kCopyStopForElevation = 6,   // stop quietly, the job continues with administrator rights
     kCopyElevatedNoStatus = 7,   // the elevated process did not deliver its status
+    kCopyItemsLeftUndone = 8,    // the workers ended with items neither written nor left out
     kCopyNotFreeSpace = 10,
     kCopyDestinationInSource = 11,
     kCopyEncrypted = 12,

@@ -10,6 +10,8 @@
 #include "console/ConsoleEventHandler.h"
 #include "console/ConsoleVerifier.h"
 #include "control/CopyStatus.h"
+#include "control/CoreEvent.h"
+#include "engine/CopyException.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
@@ -107,6 +109,24 @@ TEST(ConsoleJob, ErrorsThatEndTheJobAreKeptInTheWindowsWords) {
     ASSERT_EQ(1u, r.errors.size());
     EXPECT_EQ(CString(L"受け側のフォルダーは、送り側フォルダーのサブフォルダーです。"), r.errors[0]);
     EXPECT_EQ(0, r.outcome.ran);
+}
+
+// The window asks, or hands the job over, where the engine ends on these, and shows no
+// error text for them; a console job that ended on one still did not do everything.
+TEST(ConsoleJob, AnErrorWithoutAWindowTextStillFailsTheJob) {
+    ConsoleOutput quiet(nullptr, nullptr);
+    ConsoleEventHandler handler(quiet, nullptr, kIfExistsAsk, 0);
+    CoreEvent events;
+    events.Attach(&handler);
+    CopyException elevation(kCopyStopForElevation);
+    events.OnError(&elevation);
+    CopyException undone(kCopyItemsLeftUndone);
+    events.OnError(&undone);
+    const std::vector<CString> errors = handler.Errors();
+    ASSERT_EQ(2u, errors.size());
+    EXPECT_EQ(CString(L"コピー中にエラーが発生しました。"), errors[0]);
+    EXPECT_EQ(CString(L"コピー中にエラーが発生しました。(8)"), errors[1]);
+    EXPECT_FALSE(handler.Cancelled());
 }
 
 TEST(ConsoleJob, CancelAskedBeforeTheEngineStartsStopsItAtItsFirstEvent) {

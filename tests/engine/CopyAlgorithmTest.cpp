@@ -350,6 +350,48 @@ TEST_F(CopyConflicts, UnansweredQuestionCancelsWithoutTouchingExistingFiles) {
     EXPECT_EQ("old b", Read(L"dst\\dir\\b.txt"));
 }
 
+// The reader decides the set-aside files and goes on to read them at once; on a busy
+// machine it may read a small file and end before the writer, waiting for the decision,
+// is scheduled again. The writer must still write what the decision released. Here the
+// writer is held (suspended) from the moment the question is asked until the reader
+// thread has ended, which is that order made certain.
+TEST(CopyAlgorithm, DecisionReachesTheWriterAfterTheReaderHasEnded) {
+    TestFiles::TempDir c(L"decided");
+    ASSERT_TRUE(TestFiles::WriteBytes(c / L"src\\a.txt", "new"));
+    ASSERT_TRUE(TestFiles::WriteBytes(c / L"dst\\a.txt", "old"));
+    CoreEventScriptHandler handler;
+    handler.Answer(kQuestionOverwriteFiles, kAnswerOverwrite);
+    DWORD writerId = 0;
+    HANDLE writer = nullptr;
+    HANDLE reader = nullptr;
+    std::thread release;
+    handler.onEvent = [&](const CoreEventRecord& record) {
+        if (record.code == kEventWriteProgress && writerId == 0)
+            writerId = GetCurrentThreadId();
+        if (record.code != kEventQuestion || writerId == 0 || writer)
+            return;
+        writer = OpenThread(THREAD_SUSPEND_RESUME, FALSE, writerId);
+        reader = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+        if (!writer || !reader || SuspendThread(writer) == static_cast<DWORD>(-1))
+            return;
+        release = std::thread([&] {
+            WaitForSingleObject(reader, 60000);
+            ResumeThread(writer);
+        });
+    };
+    const int result = RunJob(JobOption({c / L"src\\a.txt"}, c / L"dst"), handler);
+    if (release.joinable())
+        release.join();
+    ASSERT_NE(nullptr, writer) << "the writer was not waiting for the decision";
+    CloseHandle(writer);
+    CloseHandle(reader);
+    EXPECT_EQ(1, result);
+    ExpectNoError(handler);
+    std::string bytes;
+    EXPECT_TRUE(TestFiles::ReadBytes(c / L"dst\\a.txt", bytes));
+    EXPECT_EQ("new", bytes);
+}
+
 TEST(CopyAlgorithm, FolderOverFileAsksAtOnce) {
     TestFiles::TempDir c(L"folderfile");
     ASSERT_TRUE(TestFiles::WritePattern(c / L"src\\x\\inner.txt", 100));
