@@ -67,10 +67,19 @@ def standard_sets(quick):
     ]
 
 
-def profile_sets():
-    """The small sets the system-call profile traces: a one-file job for the fixed cost of
-    a job, and 1 MiB and 4 KiB files for what each further file costs."""
-    return [s for s in standard_sets(True) if s.name in ("onefile", "mib100", "kib2000")]
+def profile_sets(quick):
+    """What the system-call profile traces: for each data set, a set whose files are like
+    its files (the quick sets themselves, or a tenth of the many-file sets, the first 500
+    files of the real tree, the 1 GiB file itself), as pairs (data set, traced set); and
+    the one-file job whose calls are taken off (a job's fixed cost)."""
+    small = {s.name: s for s in standard_sets(True)}
+    if quick:
+        pairs = [(n, small[n]) for n in ("big64m", "mib100", "kib2000", "real-small")]
+    else:
+        big = next(s for s in standard_sets(False) if s.name == "big1g")
+        pairs = [("big1g", big), ("mib1000", small["mib100"]), ("kib20000", small["kib2000"]),
+                 ("real", small["real-small"])]
+    return pairs, small["onefile"]
 
 
 def real_tree():

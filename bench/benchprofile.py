@@ -32,14 +32,16 @@ def _parse_summary(text):
 
 def per_file(profile, baseline, files):
     """Calls per file of a traced copy of files files, less what a one-file job of the same
-    tool makes (start-up, tear-down, the job's fixed steps): what each further file costs."""
+    tool makes (start-up, tear-down, the job's fixed steps): what each further file costs.
+    For a set of one (large) file: what that file costs beyond the one small file."""
     out = {}
-    for side in ("client", "server", "nt"):
+    further = files - 1 if files > 1 else 1
+    for side in ("client", "server", "nt", "requests"):
         calls = profile.get(side)
-        if calls is None or files < 2:
+        if calls is None or files < 1:
             continue
         base = (baseline or {}).get(side, {})
-        marginal = {k: max(0, v - base.get(k, 0)) / (files - 1) for k, v in calls.items()}
+        marginal = {k: max(0, v - base.get(k, 0)) / further for k, v in calls.items()}
         top = sorted(marginal.items(), key=lambda kv: -kv[1])[:6]
         out[side] = {
             "per_file": round(sum(marginal.values()), 1),
@@ -92,19 +94,47 @@ def syscalls(argv, server_pid=None):
     return result
 
 
+def server_requests(argv):
+    """Runs argv once under strace, watching only its writes, and counts the Wine server
+    requests: a Wine process sends each request with one write (or writev) on its request
+    pipe, and writes nothing else to a pipe while it copies (the bench gives it no
+    pipes). Answers {"requests": n} or an error."""
+    if not _have_strace():
+        return {"error": "strace is not installed"}
+    with tempfile.TemporaryDirectory() as tmp:
+        log = os.path.join(tmp, "writes")
+        proc = subprocess.run(["strace", "-f", "-y", "-qq", "--seccomp-bpf", "-e", "trace=write,writev",
+                               "-e", "signal=none", "-s", "0", "-o", log, "--"] + argv,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            with open(log, errors="replace") as f:
+                count = count_request_writes(f)
+        except OSError:
+            return {"error": "no strace output"}
+    return {"requests": count, "exit": proc.returncode}
+
+
+_PIPE_WRITE = re.compile(r"^(?:\d+\s+)?writev?\(\d+<pipe:")
+
+
+def count_request_writes(lines):
+    """The writes on pipes in strace -y output: one per server request."""
+    return sum(1 for line in lines if _PIPE_WRITE.match(line))
+
+
 def nt_calls(argv):
     """Runs argv once with Wine's relay trace and counts the calls each Windows DLL makes
     into ntdll's system-call layer (NtCreateFile, NtWaitForMultipleObjects ...): the
     Windows view of what a copy asks of the system."""
     env = dict(os.environ, WINEDEBUG="+relay")
-    pattern = re.compile(rb"Call ntdll\.(Nt\w+)\(")
+    pattern = re.compile(rb"Call ntdll\.(?:Nt|Zw)(\w+)\(")
     counts = {}
     proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, env=env)
     for line in proc.stderr:
         m = pattern.search(line)
         if m:
-            name = m.group(1).decode()
+            name = "Nt" + m.group(1).decode()  # the Zw names are the same entry points
             counts[name] = counts.get(name, 0) + 1
     proc.wait()
     return counts

@@ -7,6 +7,8 @@ import statistics
 
 # The tool every ratio is taken against: the first of these that ran on the data set.
 REFERENCES = ("swiftlet-core", "swiftlet-exe", "copyfileex")
+# The peer a Windows user would otherwise have: every time is also given as a multiple of it.
+PEER = "copyfileex"
 
 
 def _median(values):
@@ -65,6 +67,8 @@ def build(info, results, left_out, profile=()):
             r["reference"] = ref
             base = by_key[ref]["median_s"] if ref else None
             r["ratio"] = r["median_s"] / base if base and r["median_s"] and r["files_s"] is not None else None
+            peer = by_key[PEER]["median_s"] if by_key.get(PEER) else None
+            r["ratio_peer"] = r["median_s"] / peer if peer and r["median_s"] and r["files_s"] is not None else None
         rows.extend(set_rows)
     return {"machine": info, "rows": rows, "left_out": left_out, "profile": list(profile)}
 
@@ -94,14 +98,18 @@ def markdown(doc):
     out.append(f"Medians of the runs whose destination was byte-identical to the source. × Swiftlet: {ref_note}. "
                "CPU s is user+system of the copying process (for Wine tools the Wine server's own "
                "CPU is in the next column). MB/s counts 10^6 bytes.")
+    out[-1] += " × CopyFileExW: time ÷ Wine's CopyFileExW driver's time on the same set."
+    if m.get("baseline"):
+        out[-1] += (f" \"{m['baseline']}\" rows are another build of the program measured in the same "
+                    "runs, alternating with this one.")
     out.append("")
-    out.append("| data set | tool | median s | × Swiftlet | MB/s | files/s | CPU s | wineserver CPU s | switches/file | peak RSS MiB | runs ok |")
-    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    out.append("| data set | tool | median s | × Swiftlet | × CopyFileExW | MB/s | files/s | CPU s | wineserver CPU s | switches/file | peak RSS MiB | runs ok |")
+    out.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for r in doc["rows"]:
         ok = r["runs"] - r["failed_runs"]
         runs = f"{ok}/{r['runs']}" + (" **FAILED**" if r["failed_runs"] else "")
         out.append(f"| {r['set']} | {r['label']} | {_fmt(r['median_s'], 3)} | {_fmt(r['ratio'])} | "
-                   f"{_fmt(r['mb_s'], 1)} | {_fmt(r['files_s'], 0)} | {_fmt(r['cpu_s'])} | "
+                   f"{_fmt(r.get('ratio_peer'))} | {_fmt(r['mb_s'], 1)} | {_fmt(r['files_s'], 0)} | {_fmt(r['cpu_s'])} | "
                    f"{_fmt(r['wineserver_cpu_s'])} | {_fmt(r['vcsw_per_file'], 1)} | {_fmt(r['peak_rss_mib'], 1)} | {runs} |")
     refs = sorted({r["reference"] for r in doc["rows"] if r["reference"] and r["reference"] != "swiftlet-core"})
     if refs:
@@ -122,27 +130,7 @@ def markdown(doc):
                        f"{_fmt(v['pool_size_mib'], 1)} | {_fmt(v['pool_peak_mib'], 1)} |")
 
     if doc.get("profile"):
-        out += ["", "## What each further file costs under Wine (traced runs, not timed)", "",
-                "System calls of the Windows process (all its threads) and of the Wine server, per file, "
-                "less those of a one-file job of the same tool. A Wine server request is a write and a "
-                "read on the server's pipe inside a signal-mask pair, so half the rt_sigprocmask calls "
-                "count the requests.", "",
-                "| profile set | tool | process calls/file | ≈ server requests/file | biggest (per file) | Wine server calls/file |",
-                "|---|---|---:|---:|---|---:|"]
-        for p in doc["profile"]:
-            client = p.get("client", {})
-            top = ", ".join(f"{k} {v}" for k, v in list(client.get("top_per_file", {}).items())[:5])
-            note = p.get("error") or (f"exit {p['exit']}" if p.get("exit") else "")
-            out.append(f"| {p['set']} | {p['tool']} | {_fmt(client.get('per_file'), 1)} | "
-                       f"{_fmt(client.get('server_requests_per_file'), 1)} | {top or note} | "
-                       f"{_fmt(p.get('server', {}).get('per_file'), 1)} |")
-        out += ["", "The same runs seen from Windows: calls into ntdll's system-call layer per further file "
-                "(Wine relay trace).", "",
-                "| profile set | tool | Nt calls/file | biggest (per file) |", "|---|---|---:|---|"]
-        for p in doc["profile"]:
-            nt = p.get("nt", {})
-            top = ", ".join(f"{k} {v}" for k, v in list(nt.get("top_per_file", {}).items())[:6])
-            out.append(f"| {p['set']} | {p['tool']} | {_fmt(nt.get('per_file'), 1)} | {top} |")
+        out += _profile_markdown(doc["profile"])
 
     failures = [r for r in doc["rows"] if r["failed_runs"]]
     if failures or doc["left_out"]:
@@ -153,6 +141,44 @@ def markdown(doc):
         for key, why in doc["left_out"].items():
             out.append(f"- {key} left out: {why}")
     return "\n".join(out) + "\n"
+
+
+def _per_file(p, side):
+    return p.get(side, {}).get("per_file")
+
+
+def _profile_markdown(profile):
+    """The traced runs: the engine against CopyFileExW per data set, then every tool."""
+    out = ["", "## What each further file costs under Wine (traced runs, not timed)", "",
+           "Per data set, a traced copy of a set of like files (the set itself, or the part of it "
+           "named in brackets), less a one-file job of the same tool: what each further file "
+           "costs (for a set of one large file, what that file costs beyond a 4 KiB one). Nt "
+           "calls are calls into ntdll's system-call layer (Wine's relay trace; the Zw names "
+           "count too); server requests are the writes on the process's Wine server request "
+           "pipe (strace), one per request.", "",
+           "| data set | engine Nt calls/file | CopyFileExW Nt calls/file | engine server requests/file | CopyFileExW server requests/file |",
+           "|---|---:|---:|---:|---:|"]
+    by_set = {}
+    for p in profile:
+        by_set.setdefault(p["set"], {})[p["tool"]] = p
+    for name, tools in by_set.items():
+        engine, peer = tools.get("swiftlet-core", {}), tools.get("copyfileex", {})
+        traced = next((p.get("traced_set") for p in tools.values() if p.get("traced_set")), name)
+        label = name if traced == name else f"{name} ({traced})"
+        out.append(f"| {label} | {_fmt(_per_file(engine, 'nt'), 1)} | {_fmt(_per_file(peer, 'nt'), 1)} | "
+                   f"{_fmt(_per_file(engine, 'requests'), 1)} | {_fmt(_per_file(peer, 'requests'), 1)} |")
+    out += ["", "Every traced tool: Linux system calls of the Windows process (all its threads) and of "
+            "the Wine server, and the biggest Nt calls, per further file.", "",
+            "| data set | tool | Nt calls/file | server requests/file | process calls/file | Wine server calls/file | biggest Nt calls (per file) |",
+            "|---|---|---:|---:|---:|---:|---|"]
+    for p in profile:
+        nt = p.get("nt", {})
+        top = ", ".join(f"{k} {v}" for k, v in list(nt.get("top_per_file", {}).items())[:6])
+        note = p.get("error") or (f"exit {p['exit']}" if p.get("exit") else "")
+        label = p["set"] if p.get("traced_set", p["set"]) == p["set"] else f"{p['set']} ({p['traced_set']})"
+        out.append(f"| {label} | {p['tool']} | {_fmt(_per_file(p, 'nt'), 1)} | {_fmt(_per_file(p, 'requests'), 1)} | "
+                   f"{_fmt(_per_file(p, 'client'), 1)} | {_fmt(_per_file(p, 'server'), 1)} | {top or note} |")
+    return out
 
 
 def write(doc, folder):

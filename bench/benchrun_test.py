@@ -101,6 +101,7 @@ class ReportTest(unittest.TestCase):
         self.assertEqual(rows["copyfileex"]["median_s"], 7.0)
         self.assertEqual(rows["copyfileex"]["failed_runs"], 1)
         self.assertAlmostEqual(rows["copyfileex"]["ratio"], 7.0 / 3.0)
+        self.assertAlmostEqual(rows["swiftlet-core"]["ratio_peer"], 3.0 / 7.0)
         self.assertAlmostEqual(rows["swiftlet-core"]["mb_s"], 10 / 3.0)
         md = benchreport.markdown(doc)
         self.assertIn("2/3 **FAILED**", md)
@@ -150,6 +151,28 @@ class ProfileTest(unittest.TestCase):
         self.assertEqual(out["per_file"], 60.0)
         self.assertEqual(out["server_requests_per_file"], 20.0)
         self.assertEqual(list(out["top_per_file"]), ["rt_sigprocmask", "read", "write"])
+
+
+    def test_requests_are_the_writes_on_pipes(self):
+        lines = ["123 write(7<pipe:[5501]>, \"\"..., 64) = 64",
+                 "123 writev(7<pipe:[5501]>, [...], 2) = 80",
+                 "124 write(9</tmp/x/file.dat>, \"\"..., 4096) = 4096",
+                 "write(7<pipe:[5501]>, \"\"..., 64) = 64"]
+        self.assertEqual(benchprofile.count_request_writes(lines), 3)
+
+    def test_one_large_file_costs_what_it_adds_to_a_small_one(self):
+        traced = {"nt": {"NtWriteFile": 1030, "NtReadFile": 70}}
+        baseline = {"nt": {"NtWriteFile": 10, "NtReadFile": 6}}
+        out = benchprofile.per_file(traced, baseline, 1)["nt"]
+        self.assertEqual(out["per_file"], 1084.0)
+
+    def test_report_sets_the_engine_beside_copyfileex_per_data_set(self):
+        profile = [{"set": "kib20000", "traced_set": "kib2000", "tool": "swiftlet-core",
+                    "nt": {"per_file": 11.5, "top_per_file": {}}, "requests": {"per_file": 7.4}},
+                   {"set": "kib20000", "traced_set": "kib2000", "tool": "copyfileex",
+                    "nt": {"per_file": 9.1, "top_per_file": {}}, "requests": {"per_file": 6.2}}]
+        text = "\n".join(benchreport._profile_markdown(profile))
+        self.assertIn("| kib20000 (kib2000) | 11.5 | 9.1 | 7.4 | 6.2 |", text)
 
 
 if __name__ == "__main__":

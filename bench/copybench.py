@@ -47,6 +47,10 @@ class Context:
         self.profile = env.get("BENCH_PROFILE", "1") not in ("", "0")
         self.only_sets = [s for s in env.get("BENCH_SETS", "").split(",") if s]
         self.only_tools = [s for s in env.get("BENCH_TOOLS", "").split(",") if s]
+        # Another build folder whose engine and program run beside this one's, for a
+        # before-and-after comparison in the same run.
+        self.baseline = env.get("BENCH_BASELINE", "")
+        self.baseline_label = env.get("BENCH_BASELINE_LABEL", "") or "baseline"
         self.data = env.get("BENCH_DATA") or os.path.join(self.root, "bench", "data")
         scratch = env.get("BENCH_SCRATCH") or os.path.join(self.root, "bench", "scratch")
         self.dest = os.path.join(scratch, "dst")
@@ -56,6 +60,9 @@ class Context:
 
     def exe(self, name):
         return os.path.join(self.build, name + ".exe")
+
+    def baseline_exe(self, name):
+        return os.path.join(self.baseline, name + ".exe")
 
 
 class Tool:
@@ -91,6 +98,12 @@ def make_tools(ctx, session):
     def swiftlet_exe(ds, src, dest):
         return [w, ctx.exe("Swiftlet"), winpath(src), winpath(dest)]
 
+    def baseline_core(ds, src, dest):
+        return [w, ctx.baseline_exe("CopyCoreBench"), winpath(src), winpath(dest)]
+
+    def baseline_exe(ds, src, dest):
+        return [w, ctx.baseline_exe("Swiftlet"), winpath(src), winpath(dest)]
+
     def copyfile(ds, src, dest):
         return [w, ctx.exe("CopyFileBench"), winpath(src), winpath(target(src, dest))]
 
@@ -115,14 +128,22 @@ def make_tools(ctx, session):
     def windowed_start(ds, src, dest):
         return [w, ctx.exe("DesktopHold"), "/start"]
 
+    baseline = [
+        Tool("swiftlet-core-base", f"Swiftlet engine, {ctx.baseline_label}", True, baseline_core,
+             needs=ctx.baseline_exe("CopyCoreBench")),
+        Tool("swiftlet-exe-base", f"Swiftlet.exe SRC DST, {ctx.baseline_label}", True, baseline_exe,
+             needs=ctx.baseline_exe("Swiftlet")),
+    ] if ctx.baseline else []
     return [
         Tool("swiftlet-core", "Swiftlet engine (CopyCore driver)", True, swiftlet_core,
              needs=ctx.exe("CopyCoreBench")),
+        *baseline[:1],
         Tool("swiftlet-core-2vol", "Swiftlet engine, destination on its own drive letter", True,
              swiftlet_core_other_drive, needs=ctx.exe("CopyCoreBench") if other_drive else "(no free drive letter)",
              applies=lambda ds: ds.kind == "file" or (ds.kind == "files" and ds.size >= benchdata.MIB),
              profile=False),
         Tool("swiftlet-exe", "Swiftlet.exe SRC DST", True, swiftlet_exe, needs=ctx.exe("Swiftlet")),
+        *baseline[1:],
         # Without the disk cache service every job first waits for it, about a second.
         Tool("swiftlet-exe-nosvc", "Swiftlet.exe SRC DST, no disk cache service", True, swiftlet_exe,
              applies=one, needs=ctx.exe("Swiftlet"),
@@ -273,33 +294,43 @@ def probe_tool(ctx, tool, ds, src, ws_pid):
 
 
 def profile_tools(ctx, tools, ws_pid):
-    """One traced, untimed run per Wine copier on each profile set; the one-file job's
-    calls are taken off, so the figures say what each further file costs."""
-    sets = benchdata.profile_sets()
-    for ds in sets:
+    """One traced, untimed run per Wine copier and data set, on a set whose files are like
+    the data set's (see benchdata.profile_sets); the one-file job's calls are taken off,
+    so the figures say what each further file costs. Three traces per run: the Linux
+    system calls (strace -c), the Wine server requests (the writes on the request pipe)
+    and the calls into ntdll's Nt layer (relay)."""
+    pairs, base_set = benchdata.profile_sets(ctx.quick)
+    if ctx.only_sets:
+        pairs = [(name, ds) for name, ds in pairs if name in ctx.only_sets or ds.name in ctx.only_sets]
+    traced_sets = [base_set] + [ds for _, ds in pairs]
+    for ds in traced_sets:
         benchdata.prepare(ds, ctx.data, log)
-    base_set = next(d for d in sets if d.kind == "one")
     out = []
     for t in tools:
         if t.unavailable or not t.wine or not t.verify or not t.profile or t.before:
             continue
         traced = {}
-        for ds in sets:
+        for ds in traced_sets:
+            if ds.name in traced:
+                continue
+            argv = t.command(ds, ds.source(ctx.data), ctx.dest)
             reset_dest(ctx)
             drop_caches(ctx)
-            argv = t.command(ds, ds.source(ctx.data), ctx.dest)
             traced[ds.name] = benchprofile.syscalls(argv, ws_pid)
             reset_dest(ctx)
+            requests = benchprofile.server_requests(argv)
+            if "requests" in requests:
+                traced[ds.name]["requests"] = {"server requests": requests["requests"]}
+            reset_dest(ctx)
             traced[ds.name]["nt"] = benchprofile.nt_calls(argv)
-        for ds in sets:
-            if ds is base_set:
-                continue
-            entry = {"set": ds.name, "files": ds.files, "tool": t.key, "exit": traced[ds.name].get("exit"),
-                     "error": traced[ds.name].get("error")}
+        for name, ds in pairs:
+            entry = {"set": name, "traced_set": ds.name, "files": ds.files, "tool": t.key,
+                     "exit": traced[ds.name].get("exit"), "error": traced[ds.name].get("error")}
             entry.update(benchprofile.per_file(traced[ds.name], traced[base_set.name], ds.files))
             out.append(entry)
-            log(f"  profile {ds.name:8s} {t.key:14s} {entry.get('client', {}).get('per_file', 0):8.1f} "
-                "system calls per further file")
+            log(f"  profile {name:8s} ({ds.name}) {t.key:14s} "
+                f"{entry.get('nt', {}).get('per_file', 0):8.1f} Nt calls, "
+                f"{entry.get('requests', {}).get('per_file', 0):6.1f} server requests per further file")
     return out
 
 
@@ -323,6 +354,7 @@ def machine_info(ctx):
         "kernel": platform.release(),
         "wine": sh([ctx.wine, "--version"]),
         "commit": sh(["git", "-C", ctx.root, "rev-parse", "--short", "HEAD"]),
+        "baseline": ctx.baseline_label if ctx.baseline else "",
         "load_before": os.getloadavg()[0],
         "page_cache_dropped": ctx.can_drop,
         "runs": ctx.runs,

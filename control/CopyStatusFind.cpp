@@ -76,13 +76,33 @@ CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, CoreEvent* ev
                                                HANDLE runEvent, IStreamEnumerator* streams)
     : CopyStatusOperator(status), event(event), cancelEvent(cancelEvent), runEvent(runEvent), m_streams(streams) {}
 
+CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, CountedEvent& cancelEvent,
+                                               CountedEvent& runEvent, IStreamEnumerator* streams)
+    : CopyStatusOperator(status),
+      event(event),
+      cancelEvent(cancelEvent.Handle()),
+      runEvent(runEvent.Handle()),
+      cancelSignal(&cancelEvent),
+      runSignal(&runEvent),
+      m_streams(streams) {}
+
+void CopyStatusFindOperator::SignalAgain(HANDLE handle, CountedEvent* object) {
+    if (object)
+        object->Set();
+    else
+        SetEvent(handle);
+}
+
 void CopyStatusFindOperator::Find(const std::vector<CString>& sources, const CString& destination, int move) {
     findStatus.SetFrom(sources.empty() ? CString() : ParentOrSelf(sources[0]));
     findStatus.SetTo(destination);
     findStatus.bytesFound = 0;
     findStatus.itemsFound = 0;
     m_checked = false;
-    if (event) event->OnFindBegin(cancelEvent, runEvent, &findStatus);
+    if (event && cancelSignal && runSignal)
+        event->OnFindBegin(*cancelSignal, *runSignal, &findStatus);
+    else if (event)
+        event->OnFindBegin(cancelEvent, runEvent, &findStatus);
     try {
         Enumerate(sources, destination, move);
         AssignDestinationNames(destination);
@@ -137,7 +157,7 @@ void CopyStatusFindOperator::CheckCancel() {
     const DWORD result = WaitForSingleObject(cancelEvent, 0);
     if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) return;
     // Auto-reset: signal it again so that the other threads of the job see it too.
-    SetEvent(cancelEvent);
+    SignalAgain(cancelEvent, cancelSignal);
     throw CopyException(kCopyCancelled);
 }
 
@@ -151,14 +171,14 @@ void CopyStatusFindOperator::CheckPause() {
         if (result == WAIT_OBJECT_0) {
             if (event) event->OnFindResumed();
         } else if (result == WAIT_OBJECT_0 + 1) {
-            SetEvent(cancelEvent);
+            SignalAgain(cancelEvent, cancelSignal);
             throw CopyException(kCopyCancelled);
         } else {
             throw CopyException(kCopyCancelled);
         }
     }
     // The run event is auto-reset and the check took its signal: give it back.
-    SetEvent(runEvent);
+    SignalAgain(runEvent, runSignal);
 }
 
 void CopyStatusFindOperator::AssignDestinationNames(const CString& destination) {

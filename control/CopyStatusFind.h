@@ -19,6 +19,9 @@ public:
     // system enumerates named streams.
     CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, HANDLE cancelEvent, HANDLE runEvent,
                            IStreamEnumerator* streams = nullptr);
+    // The same with the engine's own events, which the step hands over and signals through.
+    CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, CountedEvent& cancelEvent, CountedEvent& runEvent,
+                           IStreamEnumerator* streams = nullptr);
     ~CopyStatusFindOperator() override = default;
 
     // Fills status->items from the sources, in order. Throws CopyException type 5 when
@@ -43,11 +46,15 @@ public:
     CoreEventFindStatus findStatus;  // its address is what the user interface reads
     HANDLE cancelEvent;
     HANDLE runEvent;
+    CountedEvent* cancelSignal = nullptr;  // behind cancelEvent, when given
+    CountedEvent* runSignal = nullptr;
 
 private:
     void ItemAdded(const CopyItemsData& items) override;
     void CheckCancel();
     void CheckPause();
+    // Signals an event again after the check took it, through its object when known.
+    void SignalAgain(HANDLE event, CountedEvent* object);
     void Enumerate(const std::vector<CString>& sources, const CString& destination, int move);
     void AssignDestinationNames(const CString& destination);
 

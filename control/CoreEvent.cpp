@@ -104,9 +104,20 @@ void CoreEvent::OnQuestion(Exception* e) {
 }
 
 void CoreEvent::OnFindBegin(HANDLE cancel, HANDLE run, CoreEventFindStatus* find) {
+    BeginFind(cancel, run, nullptr, nullptr, find);
+}
+
+void CoreEvent::OnFindBegin(CountedEvent& cancel, CountedEvent& run, CoreEventFindStatus* find) {
+    BeginFind(cancel.Handle(), run.Handle(), &cancel, &run, find);
+}
+
+void CoreEvent::BeginFind(HANDLE cancel, HANDLE run, CountedEvent* cancelObject, CountedEvent* runObject,
+                          CoreEventFindStatus* find) {
     const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = cancel;
     runEvent = run;
+    cancelSignal = cancelObject;
+    runSignal = runObject;
     findStatus = find;
     Raise(kEventFindBegin);
     Notify();
@@ -116,15 +127,28 @@ void CoreEvent::OnFindEnd() {
     const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = nullptr;
     runEvent = nullptr;
+    cancelSignal = nullptr;
+    runSignal = nullptr;
     findStatus = nullptr;
     Raise(kEventFindEnd);
     Notify();
 }
 
 void CoreEvent::OnCopyBegin(const ICoreCopyTotals* copyStatus, HANDLE cancel, HANDLE run) {
+    BeginCopy(copyStatus, cancel, run, nullptr, nullptr);
+}
+
+void CoreEvent::OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancel, CountedEvent& run) {
+    BeginCopy(copyStatus, cancel.Handle(), run.Handle(), &cancel, &run);
+}
+
+void CoreEvent::BeginCopy(const ICoreCopyTotals* copyStatus, HANDLE cancel, HANDLE run, CountedEvent* cancelObject,
+                          CountedEvent* runObject) {
     const SemaphoreHold delivery = HoldSemaphore(semaphore);
     cancelEvent = cancel;
     runEvent = run;
+    cancelSignal = cancelObject;
+    runSignal = runObject;
     if (copyStatus != nullptr) {
         unsigned long long bytes = 0, weighted = 0, items = 0;
         copyStatus->GetCopyTotals(&bytes, &weighted, &items);

@@ -13,6 +13,7 @@
 
 #include "control/CoreDisplayStatus.h"
 #include "engine/CopyException.h"
+#include "foundation/CountedEvent.h"
 #include "foundation/Observer.h"
 #include "framework/CString.h"
 
@@ -115,10 +116,13 @@ public:
     virtual void OnQuestion(Exception* e);
     // findStatus must stay valid until OnFindEnd.
     virtual void OnFindBegin(HANDLE cancelEvent, HANDLE runEvent, CoreEventFindStatus* findStatus);
+    // The same with the engine's own events, through which the controls then signal.
+    void OnFindBegin(CountedEvent& cancelEvent, CountedEvent& runEvent, CoreEventFindStatus* findStatus);
     virtual void OnFindEnd();
     virtual void OnFindPaused();
     virtual void OnFindResumed();
     virtual void OnCopyBegin(const ICoreCopyTotals* copyStatus, HANDLE cancelEvent, HANDLE runEvent);
+    void OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancelEvent, CountedEvent& runEvent);
     // Progress of both sides; throttled by the writer's state.
     virtual void OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write,
                             unsigned long long totalMs, unsigned long long copyMs,
@@ -148,6 +152,10 @@ public:
 
     HANDLE cancelEvent = nullptr;  // the algorithm's cancel event, handed over with 2050 and 2100
     HANDLE runEvent = nullptr;     // the algorithm's run event, same
+    // The objects behind the two handles when the engine handed them over: whoever sets
+    // or resets the events does it through them, so that the workers notice.
+    CountedEvent* cancelSignal = nullptr;
+    CountedEvent* runSignal = nullptr;
     int eventCode = 0;
     CoreDisplayStatus status;
     int answer = 0;
@@ -177,6 +185,10 @@ private:
     // caller holds the semaphore.
     int AskUnderSemaphore(Exception* e, int* forAll);
     int AskRemembered(Exception* e, std::atomic<int>& remembered);
+    void BeginFind(HANDLE cancel, HANDLE run, CountedEvent* cancelObject, CountedEvent* runObject,
+                   CoreEventFindStatus* find);
+    void BeginCopy(const ICoreCopyTotals* copyStatus, HANDLE cancel, HANDLE run, CountedEvent* cancelObject,
+                   CountedEvent* runObject);
 
     TickSource tickSource;
 };

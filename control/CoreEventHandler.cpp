@@ -56,36 +56,62 @@ void CoreEventHandlerBase::Apply(const CoreEvent& e) {
         std::lock_guard<std::mutex> guard(handleLock);
         phase = kPhaseEnumerating;
         value = e.findStatus;
-        cancelEvent = e.cancelEvent;
-        runEvent = e.runEvent;
+        TakeEvents(&e);
         break;
     }
     case kEventFindEnd: {
         std::lock_guard<std::mutex> guard(handleLock);
         phase = kPhaseEnumerated;
         value = nullptr;
-        cancelEvent = nullptr;
-        runEvent = nullptr;
+        TakeEvents(nullptr);
         break;
     }
     case kEventCopyBegin: {
         std::lock_guard<std::mutex> guard(handleLock);
         phase = kPhaseCopying;
-        cancelEvent = e.cancelEvent;
-        runEvent = e.runEvent;
+        TakeEvents(&e);
         break;
     }
     case kEventAlgorithmEnd: {
         std::lock_guard<std::mutex> guard(handleLock);
         phase = kPhaseFinished;
         value = nullptr;
-        cancelEvent = nullptr;
-        runEvent = nullptr;
+        TakeEvents(nullptr);
         break;
     }
     default:
         break;
     }
+}
+
+void CoreEventHandlerBase::TakeEvents(const CoreEvent* e) {
+    cancelEvent = e ? e->cancelEvent : nullptr;
+    runEvent = e ? e->runEvent : nullptr;
+    cancelSignal = e ? e->cancelSignal : nullptr;
+    runSignal = e ? e->runSignal : nullptr;
+}
+
+// The engine's workers skip their kernel checks while the object's count stands still:
+// a change made on the bare handle would go unnoticed while they run.
+void CoreEventHandlerBase::SetCancel() {
+    if (cancelSignal != nullptr)
+        cancelSignal->Set();
+    else if (cancelEvent != nullptr)
+        SetEvent(cancelEvent);
+}
+
+void CoreEventHandlerBase::SetRun() {
+    if (runSignal != nullptr)
+        runSignal->Set();
+    else if (runEvent != nullptr)
+        SetEvent(runEvent);
+}
+
+void CoreEventHandlerBase::ResetRun() {
+    if (runSignal != nullptr)
+        runSignal->Reset();
+    else if (runEvent != nullptr)
+        ResetEvent(runEvent);
 }
 
 // The state is reported before the engine is signalled, and never under handleLock:
@@ -99,9 +125,7 @@ void CoreEventHandlerBase::Cancel() {
     }
     MoveTo(kHandlerCancelRequested);
     std::lock_guard<std::mutex> guard(handleLock);
-    if (cancelEvent != nullptr) {
-        SetEvent(cancelEvent);
-    }
+    SetCancel();
 }
 
 bool CoreEventHandlerBase::Pause() {
@@ -117,9 +141,7 @@ bool CoreEventHandlerBase::Pause() {
     }
     StateChanged();
     std::lock_guard<std::mutex> guard(handleLock);
-    if (runEvent != nullptr) {
-        ResetEvent(runEvent);
-    }
+    ResetRun();
     return true;
 }
 
@@ -137,9 +159,7 @@ bool CoreEventHandlerBase::Resume() {
     StateChanged();
     {
         std::lock_guard<std::mutex> guard(handleLock);
-        if (runEvent != nullptr) {
-            SetEvent(runEvent);
-        }
+        SetRun();
     }
     // The engine may have taken up the work already (its resumed event moves the state
     // on to running before this line): the resume still happened. Only a cancel that

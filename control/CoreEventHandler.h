@@ -63,6 +63,10 @@ public:
     CoreEventFindStatus* value = nullptr;  // the enumeration's display record, 2050 to 2051
     HANDLE cancelEvent = nullptr;
     HANDLE runEvent = nullptr;
+    // The engine's objects behind the two handles, when it handed them over; the controls
+    // signal through them (see CountedEvent), else on the bare handles.
+    CountedEvent* cancelSignal = nullptr;
+    CountedEvent* runSignal = nullptr;
     std::atomic<int> state{kHandlerInitial};
     std::atomic<int> phase{kPhaseInitial};
 
@@ -73,6 +77,12 @@ protected:
 private:
     void Apply(const CoreEvent& e);
     bool MoveTo(int newState);
+    // Takes the engine's events from e, or forgets them (e null). Under handleLock.
+    void TakeEvents(const CoreEvent* e);
+    // Signal the engine, under handleLock; nothing when the events are gone.
+    void SetCancel();
+    void SetRun();
+    void ResetRun();
 
     // Guards the two engine handles against the controls: the engine forgets them (and
     // later closes them) while the user interface may be about to signal one.

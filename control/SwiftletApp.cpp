@@ -1,22 +1,18 @@
 #include "control/SwiftletApp.h"
 
 #include <windows.h>
-#include <commctrl.h>
-#include <gdiplus.h>
 #include <objbase.h>
 
 #include <clocale>
 #include <new>
 
 #include "foundation/DynamicFunction.h"
+#include "foundation/GdiplusSession.h"
 #include "ipc/PipeCommand.h"
 
 IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
 
 namespace {
-
-// List view, tree view, bar, tab, up-down, progress, hot-key and animate classes.
-constexpr DWORD kCommonControlClasses = 0xFF;
 
 // Kept mapped for the whole run. The first is an optional outside library; the theme and
 // shell libraries let the run-time bound theme and shell functions find their modules.
@@ -79,10 +75,8 @@ void CSwiftletApp::SetUpProcess() {
     for (const wchar_t* name : kPreloadedLibraries)
         m_libraries.Load(name);  // a library that is missing is simply not there
     DLL::GetSHCreateItemFromParsingName();
-
-    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, with its thread
-    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
-        m_gdiplusToken = 0;
+    // GDI+ starts when the first window draws with it (Graphic::GdiplusSession): a job
+    // that shows no window never maps it.
     DLL::GetStreamFunctions();
 
     // No sleep while any Swiftlet process runs.
@@ -93,18 +87,15 @@ void CSwiftletApp::CleanUpProcess() {
     delete Swiftlet::GetSwiftletCore();
     Swiftlet::SetSwiftletCore(nullptr);
     SetThreadExecutionState(ES_CONTINUOUS);
-    if (m_gdiplusToken) {
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
-        m_gdiplusToken = 0;
-    }
+    Graphic::GdiplusSession::Instance().Shutdown();
     m_libraries.Free(L"shell32.dll");
     m_libraries.FreeAll();
     CoUninitialize();
 }
 
 BOOL CSwiftletApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), kCommonControlClasses};
-    InitCommonControlsEx(&controls);
+    // The common controls are registered by the first window that may hold one
+    // (AfxInitCommonControls): a process that hands its job over never loads them.
     CWinApp::InitInstance();
     AfxEnableControlContainer();
 

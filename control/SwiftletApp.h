@@ -50,7 +50,6 @@ public:
     void Dispatch(CSwiftletCommandLineInfo& info);
 
     DLL::DynamicLinkLibraryManager m_libraries;
-    ULONG_PTR m_gdiplusToken = 0;
 
 protected:
     // The process-level object; null when it cannot be made.

@@ -17,6 +17,18 @@ HANDLE MakeEvent(BOOL manualReset, BOOL signalled) {
     return event;
 }
 
+void MakeEvent(CountedEvent& event, bool manualReset, bool signalled) {
+    event.Close();
+    if (!event.Create(manualReset, signalled))
+        throw CopyException(kCopyPrepareFailed);
+}
+
+void MakeEvent(WakeSignal& event) {
+    event.Close();
+    if (!event.Create())
+        throw CopyException(kCopyPrepareFailed);
+}
+
 void CloseEvent(HANDLE& event) {
     if (event) {
         CloseHandle(event);
@@ -31,8 +43,8 @@ CopyAlgorithmMultiThread::CopyAlgorithmMultiThread(const CopyOption& option, Cor
 
 CopyAlgorithmMultiThread::~CopyAlgorithmMultiThread() {
     Cleanup();
-    CloseEvent(cancelEvent);
-    CloseEvent(runEvent);
+    cancelEvent.Close();
+    runEvent.Close();
 }
 
 void CopyAlgorithmMultiThread::SetElevatePeer(ICopyElevatePeer* peer) {
@@ -105,23 +117,25 @@ int CopyAlgorithmMultiThread::Run() {
     }
     // The user interface holds these two until the finished event: closed only now, so
     // that a late click never signals a handle that was closed (or reused) under it.
-    CloseEvent(cancelEvent);
-    CloseEvent(runEvent);
+    cancelEvent.Close();
+    runEvent.Close();
     return failed ? 0 : 1;
 }
 
 void CopyAlgorithmMultiThread::Prepare() {
     status.ResetCounters();
     CopyStatusSetOptionOperator(&status).Set(&option);
-    manager = new CopyBufferManagerSemaphoreLock;
+    manager = new CopyBufferManagerSlimLock;
     reader = new CopyItemReader;
     writer = new CopyItemWriter;
-    cancelEvent = MakeEvent(FALSE, FALSE);
+    MakeEvent(cancelEvent, false, false);
     // Manual reset: a worker that checks it never takes the signal away, so a pause the
     // user asks for while a worker looks at the event cannot be lost.
-    runEvent = MakeEvent(TRUE, TRUE);
-    readerWake = MakeEvent(FALSE, FALSE);
-    writerWake = MakeEvent(FALSE, FALSE);
+    MakeEvent(runEvent, true, true);
+    MakeEvent(readerWake);
+    MakeEvent(writerWake);
+    readerPolls = WorkerPolls{};
+    writerPolls = WorkerPolls{};
     if (option.batchFileConflicts == 1) {
         batchReaderDone = MakeEvent(FALSE, FALSE);
         batchWriterDone = MakeEvent(FALSE, FALSE);
@@ -214,9 +228,9 @@ void CopyAlgorithmMultiThread::RunThreads() {
     DWORD first = WaitForMultipleObjects(2, threads, FALSE, INFINITE);
     // A side that failed stops the other one too.
     if (first == WAIT_OBJECT_0 && readWalk.GetState() == CopyStatusItemInfo::Failed)
-        SetEvent(cancelEvent);
+        cancelEvent.Set();
     else if (first == WAIT_OBJECT_0 + 1 && writeWalk.GetState() == CopyStatusItemInfo::Failed)
-        SetEvent(cancelEvent);
+        cancelEvent.Set();
     // Both threads use the pool, the reader and the writer: wait for both whatever
     // state their walks are in.
     WaitForMultipleObjects(2, threads, TRUE, INFINITE);
@@ -251,27 +265,30 @@ void CopyAlgorithmMultiThread::Cleanup() {
         poolPeakUsed = manager->GetPeakUsed();
     delete manager;
     manager = nullptr;
-    for (HANDLE* event : {&readerWake, &writerWake, &batchReaderDone, &batchWriterDone, &batchDecided})
+    readerWake.Close();
+    writerWake.Close();
+    for (HANDLE* event : {&batchReaderDone, &batchWriterDone, &batchDecided})
         CloseEvent(*event);
     status.ResetCounters();
 }
 
 // ---- checks and waits shared by both workers ----
 
-void CopyAlgorithmMultiThread::PauseCheck() {
+void CopyAlgorithmMultiThread::PauseCheck(WorkerPolls& polls) {
     // The run event stays signalled while the job runs (manual reset): the check of a
-    // running job changes nothing and needs neither the lock nor a second call.
-    if (WaitForSingleObject(runEvent, 0) == WAIT_OBJECT_0)
+    // running job changes nothing, and while nobody set or reset the event since this
+    // worker last found it signalled it needs no system call either. Only the user
+    // interface sets and resets it: a worker that set it again after its check, or after
+    // its resumed event, would undo a pause the user asked for meanwhile.
+    if (polls.run.Poll(runEvent, WAIT_OBJECT_0) == WAIT_OBJECT_0)
         return;
     CSingleLock hold(&pauseLock, TRUE);
-    DWORD running = WaitForSingleObject(runEvent, 0);
-    if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED) {
-        SetEvent(runEvent);
+    DWORD running = WaitForSingleObject(runEvent.Handle(), 0);
+    if (running == WAIT_OBJECT_0 || running == WAIT_ABANDONED)
         return;
-    }
     if (events)
         events->OnCopyPaused();
-    HANDLE handles[2] = {cancelEvent, runEvent};
+    HANDLE handles[2] = {cancelEvent.Handle(), runEvent.Handle()};
     DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
     if (result == WAIT_OBJECT_0) {
         StopBothSides(kCopyCancelled);
@@ -279,7 +296,6 @@ void CopyAlgorithmMultiThread::PauseCheck() {
     if (result == WAIT_OBJECT_0 + 1) {
         if (events)
             events->OnCopyResumed();
-        SetEvent(runEvent);
         return;
     }
     if (result == WAIT_FAILED)
@@ -289,8 +305,8 @@ void CopyAlgorithmMultiThread::PauseCheck() {
     throw CopyException(kSpaceWaitFailed);
 }
 
-void CopyAlgorithmMultiThread::CancelCheck() {
-    DWORD result = WaitForSingleObject(cancelEvent, 0);
+void CopyAlgorithmMultiThread::CancelCheck(WorkerPolls& polls) {
+    DWORD result = polls.cancel.Poll(cancelEvent, WAIT_TIMEOUT);
     if (result == WAIT_OBJECT_0) {
         StopBothSides(kCopyCancelled);
     }
@@ -301,7 +317,7 @@ void CopyAlgorithmMultiThread::CancelCheck() {
 void CopyAlgorithmMultiThread::StopBothSides(int type) {
     // The cancel event is auto-reset and a waiting side may just have taken it: signal
     // it (again) so that the other side stops too.
-    SetEvent(cancelEvent);
+    cancelEvent.Set();
     throw CopyException(type);
 }
 
@@ -309,23 +325,28 @@ void CopyAlgorithmMultiThread::StopBothSides(int type) {
 // wakes the other side, and the pool need not be asked.
 void CopyAlgorithmMultiThread::WakeWriter() {
     if (option.writerWakeMinUsed != ~0ull && manager->GetUsed() >= option.writerWakeMinUsed)
-        SetEvent(writerWake);
+        writerWake.Wake();
 }
 
 void CopyAlgorithmMultiThread::WakeReader() {
     if (option.readerWakeMinFree != ~0ull && manager->GetFree() >= option.readerWakeMinFree)
-        SetEvent(readerWake);
+        readerWake.Wake();
 }
 
 DWORD CopyAlgorithmMultiThread::WaitAny(HANDLE* handles, DWORD count) {
     return WaitForMultipleObjects(count, handles, FALSE, INFINITE);
 }
 
+// A wake-up that came while the worker was getting ready to sleep keeps it from waiting;
+// the checks of the worker's next step see a cancel or the other side's end.
 void CopyAlgorithmMultiThread::WaitForSpace() {
-    ResetEvent(readerWake);
-    SetEvent(writerWake);
-    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent, readerWake};
+    readerWake.Clear();
+    writerWake.Wake();
+    if (!readerWake.Sleep())
+        return;
+    HANDLE handles[3] = {writerThread->m_hThread, cancelEvent.Handle(), readerWake.Handle()};
     DWORD result = WaitAny(handles, 3);
+    readerWake.Awake(result == WAIT_OBJECT_0 + 2);
     if (result == WAIT_OBJECT_0) {
         if (writeWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);
@@ -340,10 +361,13 @@ void CopyAlgorithmMultiThread::WaitForSpace() {
 }
 
 void CopyAlgorithmMultiThread::WaitForData() {
-    ResetEvent(writerWake);
-    SetEvent(readerWake);
-    HANDLE handles[4] = {readerThread->m_hThread, cancelEvent, writerWake, batchReaderDone};
+    writerWake.Clear();
+    readerWake.Wake();
+    if (!writerWake.Sleep())
+        return;
+    HANDLE handles[4] = {readerThread->m_hThread, cancelEvent.Handle(), writerWake.Handle(), batchReaderDone};
     DWORD result = WaitAny(handles, batchReaderDone ? 4 : 3);
+    writerWake.Awake(result == WAIT_OBJECT_0 + 2);
     if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) {
         if (readWalk.GetState() == CopyStatusItemInfo::Failed)
             throw CopyException(kCopyCancelled);

@@ -15,11 +15,13 @@
 #include "control/CopyStatus.h"
 #include "control/CoreEvent.h"
 #include "control/Stopwatch.h"
-#include "engine/CopyBufferManagerSemaphoreLock.h"
+#include "engine/CopyBufferManagerLock.h"
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "engine/CopyOption.h"
 #include "engine/ItemRemover.h"
+#include "foundation/CountedEvent.h"
+#include "foundation/WakeSignal.h"
 #include "foundation/noncopyable.h"
 #include "framework/CSyncObject.h"
 #include "framework/CWinThread.h"
@@ -79,9 +81,15 @@ private:
     void CheckEverythingDone() const;
     void Cleanup();
 
-    // Checks both worker threads make between items and blocks.
-    void PauseCheck();
-    void CancelCheck();
+    // What one worker last saw of the run and cancel events.
+    struct WorkerPolls {
+        CountedEventPoll run;
+        CountedEventPoll cancel;
+    };
+
+    // Checks both worker threads make between items and blocks; each passes its own polls.
+    void PauseCheck(WorkerPolls& polls);
+    void CancelCheck(WorkerPolls& polls);
     // Throws a cancel unless the other side is gone or waiting ends normally.
     // Signals cancelEvent for the other side and throws CopyException of type.
     [[noreturn]] void StopBothSides(int type);
@@ -134,19 +142,25 @@ private:
     Stopwatch copyWatch;
     CopyOption option;
     CoreEvent* events;
-    CopyBufferManagerSemaphoreLock* manager = nullptr;
+    CopyBufferManagerSlimLock* manager = nullptr;
     CopyItemReader* reader = nullptr;
     CopyItemWriter* writer = nullptr;
     CopyStatus status;
     CopyStatusReadOperator readWalk;
     CopyStatusWriteOperator writeWalk;
-    HANDLE cancelEvent = nullptr;
-    HANDLE runEvent = nullptr;
+    // The user interface sets and resets these two through the objects (the event channel
+    // hands them over); the workers poll them between blocks without a system call while
+    // nothing changed, and wait on them when they must wait.
+    CountedEvent cancelEvent;
+    CountedEvent runEvent;
     CSemaphore pauseLock;
     CWinThread* readerThread = nullptr;
     CWinThread* writerThread = nullptr;
-    HANDLE readerWake = nullptr;
-    HANDLE writerWake = nullptr;
+    // Signalled in the kernel only when the woken worker sleeps, or is about to.
+    WakeSignal readerWake;
+    WakeSignal writerWake;
+    WorkerPolls readerPolls;
+    WorkerPolls writerPolls;
     std::atomic<int> stopForElevation{0};
     ICopyElevatePeer* elevatePeer = nullptr;
     HANDLE batchReaderDone = nullptr;

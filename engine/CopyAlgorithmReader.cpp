@@ -63,8 +63,8 @@ void CopyAlgorithmMultiThread::ReaderLoop() {
 }
 
 void CopyAlgorithmMultiThread::ReaderStep() {
-    PauseCheck();
-    CancelCheck();
+    PauseCheck(readerPolls);
+    CancelCheck(readerPolls);
     while (readWalk.IsRunning() && readWalk.Current().HasFlags(CopyItemData::Skip)) {
         const CString source = readWalk.GetSourcePath();
         if (reader->IsOpen() && reader->GetName().CompareNoCase(source) == 0)
@@ -176,8 +176,8 @@ void CopyAlgorithmMultiThread::ReadItem() {
             return;
         if (queued != 0)
             WakeWriter();
-        PauseCheck();
-        CancelCheck();
+        PauseCheck(readerPolls);
+        CancelCheck(readerPolls);
         if (events)
             events->OnReadProgress(&readWalk, TotalMs(), CopyMs(), reader->GetOffset());
     }
@@ -191,7 +191,7 @@ void CopyAlgorithmMultiThread::ApplyReaderAnswer(int answer) {
             break;
         case kAnswerSkip:
             readWalk.SetCurrentFlags(CopyItemData::Skip, 1);
-            SetEvent(writerWake);
+            writerWake.Wake();
             break;
         case kAnswerWithoutEncryption:
             readWalk.SetCurrentFlags(CopyItemData::Decrypt, 0);
@@ -212,7 +212,7 @@ int CopyAlgorithmMultiThread::ReaderBatchEnd() {
     SetEvent(batchReaderDone);
     // A cancel first, then the writer's signal, as on the writer's side: only a writer
     // that ended without it leaves nobody to write what a decision releases.
-    HANDLE handles[3] = {cancelEvent, batchWriterDone, writerThread->m_hThread};
+    HANDLE handles[3] = {cancelEvent.Handle(), batchWriterDone, writerThread->m_hThread};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
         StopBothSides(kCopyCancelled);

@@ -65,8 +65,8 @@ void CopyAlgorithmMultiThread::WriterLoop() {
 }
 
 void CopyAlgorithmMultiThread::WriterStep() {
-    PauseCheck();
-    CancelCheck();
+    PauseCheck(writerPolls);
+    CancelCheck(writerPolls);
     while (writeWalk.IsRunning() && writeWalk.Current().HasFlags(CopyItemData::Skip)) {
         const CString source = writeWalk.GetSourcePath();
         if (!writer->GetKey().IsEmpty() && writer->GetKey().CompareNoCase(source) == 0)
@@ -132,8 +132,8 @@ void CopyAlgorithmMultiThread::WriteItem() {
             return;
         if (bytes != 0)
             WakeReader();
-        PauseCheck();
-        CancelCheck();
+        PauseCheck(writerPolls);
+        CancelCheck(writerPolls);
         if (events)
             events->OnWriteProgress(&writeWalk, TotalMs(), CopyMs(), writer->GetWritten());
     }
@@ -315,7 +315,7 @@ int CopyAlgorithmMultiThread::WriterBatchEnd() {
     // once and may have ended by the time this thread runs again, and a wait reports the
     // first of several signalled handles. Seen as "the reader is gone", the released
     // files would be left unwritten without a word. A cancel is taken before either.
-    HANDLE handles[3] = {cancelEvent, batchDecided, readerThread->m_hThread};
+    HANDLE handles[3] = {cancelEvent.Handle(), batchDecided, readerThread->m_hThread};
     DWORD result = WaitAny(handles, 3);
     if (result == WAIT_OBJECT_0) {
         StopBothSides(kCopyCancelled);

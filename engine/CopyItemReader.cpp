@@ -86,7 +86,7 @@ void CopyItemReader::Open(const CString& path, const CString& name, int* synchro
         throw WindowsFileException(error, path);
     }
     auto* info = static_cast<BY_HANDLE_FILE_INFORMATION*>(header.address);
-    if (!GetFileInformationByHandle(handle, info)) {
+    if (!QueryHeader(handle, path, info)) {
         DWORD error = GetLastError();
         CloseHandle(handle);
         FreeBlock(header.address);
@@ -107,7 +107,21 @@ void CopyItemReader::Open(const CString& path, const CString& name, int* synchro
     m_path = path;
     m_synchronous = sync;
     m_offset = 0;
+    m_position = 0;
     m_fileSize = (static_cast<uint64_t>(info->nFileSizeHigh) << 32) | info->nFileSizeLow;
+}
+
+bool CopyItemReader::QueryHeader(HANDLE handle, const CString& path, BY_HANDLE_FILE_INFORMATION* info) {
+    const CString root = GetVolumeRoot(path);
+    if (!m_serialRoot.IsEmpty() && root.CompareNoCase(m_serialRoot) == 0 && GetFileInformationOfFile(handle, info)) {
+        info->dwVolumeSerialNumber = m_serial;
+        return true;
+    }
+    if (!GetFileInformationByHandle(handle, info))
+        return false;
+    m_serialRoot = root;
+    m_serial = info->dwVolumeSerialNumber;
+    return true;
 }
 
 void CopyItemReader::ReadNext(uint32_t* bytesQueued, int* noBuffer) {
@@ -156,6 +170,7 @@ void CopyItemReader::Close() {
     m_synchronous = 0;
     m_fileSize = 0;
     m_offset = 0;
+    m_position = kPositionUnknown;
 }
 
 void CopyItemReader::Abort() {
@@ -182,23 +197,30 @@ void CopyItemReader::AllocateBlock(Block* out, int* noBuffer) {
 }
 
 void CopyItemReader::ReadSync(Block* block, uint32_t* bytes) {
-    LONG high = static_cast<LONG>(m_offset >> 32);
     DWORD transferred = 0;
     DWORD error = ERROR_SUCCESS;
-    SetLastError(ERROR_SUCCESS);
-    DWORD low = SetFilePointer(m_handle, static_cast<LONG>(m_offset & 0xffffffffu), &high, FILE_BEGIN);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
+    if (m_position != m_offset) {
+        LONG high = static_cast<LONG>(m_offset >> 32);
+        SetLastError(ERROR_SUCCESS);
+        DWORD low = SetFilePointer(m_handle, static_cast<LONG>(m_offset & 0xffffffffu), &high, FILE_BEGIN);
+        if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
+            error = GetLastError();
+        else
+            m_position = m_offset;
+    }
+    if (error == ERROR_SUCCESS &&
+        !ReadFile(m_handle, block->address, static_cast<DWORD>(block->length), &transferred, nullptr))
         error = GetLastError();
-    else if (!ReadFile(m_handle, block->address, static_cast<DWORD>(block->length), &transferred, nullptr))
-        error = GetLastError();
-    else if (transferred == 0)
+    else if (error == ERROR_SUCCESS && transferred == 0)
         // The file ended before the size it had when it was opened: no progress is
         // possible, and the copy must not pass for complete.
         error = ERROR_HANDLE_EOF;
     if (error != ERROR_SUCCESS) {
+        m_position = kPositionUnknown;
         FreeBlock(block->address);
         throw WindowsFileException(error, m_name);
     }
+    m_position += transferred;
     *bytes = transferred;
     QueueBlock(block, bytes);
 }

@@ -50,7 +50,12 @@ public:
     bool IsPending() const { return m_pending != 0; }
 
 private:
+    static constexpr uint64_t kPositionUnknown = ~0ull;
+
     void FreeBlock(void* address);
+    // The header of the open file: its own information, with the volume serial number
+    // asked only for the first file of each volume root and reused for the others.
+    bool QueryHeader(HANDLE handle, const CString& path, BY_HANDLE_FILE_INFORMATION* info);
 
     ICopyBufferManager* m_manager = nullptr;
     uint64_t m_blockSize = 0;
@@ -63,6 +68,11 @@ private:
     uint32_t m_pending = 0;
     Block m_pendingBlock{};
     uint64_t m_offset = 0;
+    // Where the file pointer stands after the last synchronous read: the next read moves
+    // it only when it is elsewhere.
+    uint64_t m_position = kPositionUnknown;
+    CString m_serialRoot;  // the volume root whose serial number is known, if any
+    DWORD m_serial = 0;
 };
 
 }  // namespace Swiftlet

@@ -16,19 +16,16 @@ using Record = ICopyBufferManager::FileBufferQueueData;
 constexpr int kFileBasicInformation = 4;
 constexpr int kFileEndOfFileInformation = 20;
 
-// The record FileBasicInfo and FileBasicInformation share: zero times stay unchanged.
-struct BasicInfo {
-    LARGE_INTEGER creationTime;
-    LARGE_INTEGER lastAccessTime;
-    LARGE_INTEGER lastWriteTime;
-    LARGE_INTEGER changeTime;
-    DWORD attributes;
-};
-static_assert(sizeof(BasicInfo) == 40, "the system expects 40 bytes");
+using BasicInfo = ZwSetInformationFileUtility::BasicInformation;
 
 DWORD ErrorOfStatus(LONG status) {
     ULONG error = LsaNtStatusToWinError(status);
     return error == 0 ? static_cast<DWORD>(-1) : error;
+}
+
+// Answers of a file system that never reserves an allocation size.
+bool RefusesAllocation(DWORD error) {
+    return error == ERROR_CALL_NOT_IMPLEMENTED || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
 }
 
 uint64_t RoundUp(uint64_t value, uint32_t alignment) {
@@ -163,6 +160,7 @@ void CopyItemWriter::Open(const CString& destination, const CString& key, int* s
     }
 
     m_handle = handle;
+    m_position = 0;  // reserving the size leaves the pointer at the start
     m_created = 1;
     m_destination = destination;
     m_synchronous = sync;
@@ -188,10 +186,14 @@ HANDLE CopyItemWriter::CreateDestination(const CString& path, int* disposition, 
     // Reserve the whole size at once so that the file system lays it out in one piece
     // and a full disk shows now rather than halfway through.
     if (m_setFileInformationByHandle) {
-        FILE_ALLOCATION_INFO allocation;
-        allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(*fileSize);
-        if (m_setFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof(allocation)))
-            return handle;
+        if (!m_allocationUnsupported) {
+            FILE_ALLOCATION_INFO allocation;
+            allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(*fileSize);
+            if (m_setFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof(allocation)))
+                return handle;
+            if (RefusesAllocation(GetLastError()))
+                m_allocationUnsupported = 1;
+        }
         FILE_END_OF_FILE_INFO end;
         end.EndOfFile.QuadPart = static_cast<LONGLONG>(*fileSize);
         if (m_setFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof(end)))
@@ -267,9 +269,18 @@ void CopyItemWriter::WaitPending(uint32_t* bytes) {
 
 void CopyItemWriter::WriteSync(uint32_t* length, uint32_t* bytes) {
     DWORD transferred = 0;
-    if (!SetFilePointerTo(m_handle, m_written) ||
-        !WriteFile(m_handle, m_block.cursor, *length, &transferred, nullptr))
+    if (m_position != m_written) {
+        if (!SetFilePointerTo(m_handle, m_written)) {
+            m_position = kPositionUnknown;
+            throw WindowsFileException(GetLastError(), m_destination);
+        }
+        m_position = m_written;
+    }
+    if (!WriteFile(m_handle, m_block.cursor, *length, &transferred, nullptr)) {
+        m_position = kPositionUnknown;
         throw WindowsFileException(GetLastError(), m_destination);
+    }
+    m_position += transferred;
     if (transferred == 0)
         // Nothing moved: treat it as the full disk it almost always is rather than loop.
         throw WindowsFileException(ERROR_DISK_FULL, m_destination);
@@ -414,6 +425,7 @@ void CopyItemWriter::CloseFile() {
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
     }
+    m_position = kPositionUnknown;
 }
 
 void CopyItemWriter::Reset() {

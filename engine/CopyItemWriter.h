@@ -76,6 +76,8 @@ protected:
     virtual BOOL SetAttributesOf(const CString& path, DWORD attributes);
 
 private:
+    static constexpr uint64_t kPositionUnknown = ~0ull;
+
     struct HeldBlock {
         uint32_t hasBlock = 0;
         void* address = nullptr;
@@ -113,6 +115,12 @@ private:
     // The destination was created by this writer and is not finished yet: a failure
     // deletes it even when its handle was already closed.
     uint32_t m_created = 0;
+    // Where the file pointer stands after the last synchronous write: the next write
+    // moves it only when it is elsewhere.
+    uint64_t m_position = kPositionUnknown;
+    // The destination's file system said it cannot reserve an allocation size at all
+    // (not for one file: for any): the end of file is set at once for the rest of the job.
+    uint32_t m_allocationUnsupported = 0;
 };
 
 }  // namespace Swiftlet

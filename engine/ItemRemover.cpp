@@ -16,7 +16,8 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 }  // namespace
 
-ItemRemover::ItemRemover() : m_setInformation(L"Kernel32.dll", "SetFileInformationByHandle") {}
+ItemRemover::ItemRemover()
+    : m_setInformation(L"Kernel32.dll", "SetFileInformationByHandle"), m_reopen(L"Kernel32.dll", "ReOpenFile") {}
 
 ItemRemover::Result ItemRemover::RemoveFile(const CString& path) { return Remove(path, false); }
 
@@ -48,13 +49,39 @@ int ItemRemover::IsAtItsPlace(HANDLE handle, const CString& path) {
     return Links::IsSamePath(own, Links::JoinPath(parentReal, GetFileNamePart(path)));
 }
 
+// The look at the object asks for no access that another handle's share mode could
+// refuse: the reader of the job may be reading the same file under another name (a link
+// to it, which is not removed), and must not be turned away meanwhile. Only an object
+// found to be itself is opened again, from the same handle, to be deleted.
+HANDLE ItemRemover::OpenForRemoval(const CString& path, int* itself) {
+    const DWORD access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    *itself = 0;
+    if (!m_reopen.IsAvailable()) {
+        const HANDLE handle =
+            CreateFileW(ToLongPath(path), access, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) *itself = IsAtItsPlace(handle, path);
+        return handle;
+    }
+    const HANDLE look =
+        CreateFileW(ToLongPath(path), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
+    if (look == INVALID_HANDLE_VALUE) return look;
+    *itself = IsAtItsPlace(look, path);
+    HANDLE handle = look;
+    if (*itself) {
+        handle = m_reopen(look, access, kShareAll, kOpenAsItself);
+        const DWORD error = GetLastError();
+        CloseHandle(look);
+        SetLastError(error);
+    }
+    return handle;
+}
+
 ItemRemover::Result ItemRemover::Remove(const CString& path, bool folder) {
     if (!m_setInformation.IsAvailable()) return RemoveByName(path, folder);
-    const DWORD access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
-    const HANDLE handle =
-        CreateFileW(ToLongPath(path), access, kShareAll, nullptr, OPEN_EXISTING, kOpenAsItself, nullptr);
+    int itself = 0;
+    const HANDLE handle = OpenForRemoval(path, &itself);
     if (handle == INVALID_HANDLE_VALUE) return kFailed;
-    const Result result = IsAtItsPlace(handle, path) ? RemoveOpened(handle) : kNotItself;
+    const Result result = itself ? RemoveOpened(handle) : kNotItself;
     const DWORD error = GetLastError();
     CloseHandle(handle);  // a file marked for deletion goes now
     SetLastError(error);

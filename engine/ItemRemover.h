@@ -40,7 +40,14 @@ private:
     int IsAtItsPlace(HANDLE handle, const CString& path);
     CString ParentRealPath(const CString& path);
 
+    using ReOpenFileType = HANDLE(WINAPI*)(HANDLE, DWORD, DWORD, DWORD);
+
+    // A handle of path opened as itself with the access a deletion needs, or
+    // INVALID_HANDLE_VALUE; *itself 0 when path leads elsewhere.
+    HANDLE OpenForRemoval(const CString& path, int* itself);
+
     DLL::DynamicFunction<DLL::SetFileInformationByHandleType> m_setInformation;
+    DLL::DynamicFunction<ReOpenFileType> m_reopen;
     CString m_parent;      // the folder whose final path was looked up last
     CString m_parentReal;  // and that final path (empty: unknown)
 };

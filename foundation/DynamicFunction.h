@@ -59,12 +59,35 @@ struct IoStatusBlock {
 using ZwSetInformationFileType = LONG(NTAPI*)(HANDLE file, IoStatusBlock* ioStatus, PVOID info,
                                               ULONG length, int infoClass);
 
+// The record of FileBasicInformation (class 4), which FileBasicInfo of
+// SetFileInformationByHandle shares: times, then attributes; a zero time stays unchanged.
+struct BasicInformation {
+    LARGE_INTEGER creationTime;
+    LARGE_INTEGER lastAccessTime;
+    LARGE_INTEGER lastWriteTime;
+    LARGE_INTEGER changeTime;
+    DWORD attributes;
+};
+static_assert(sizeof(BasicInformation) == 40, "the system expects 40 bytes");
+
 SWIFTLET_DYNAMIC_FUNCTION(ZwSetInformationFile, L"ntdll.dll", ZwSetInformationFileType)
 
 // The process-wide binding; ntdll is mapped in every process.
 const ZwSetInformationFile& Instance();
 
 }  // namespace ZwSetInformationFileUtility
+
+namespace ZwQueryInformationFileUtility {
+
+using ZwQueryInformationFileType = LONG(NTAPI*)(HANDLE file, ZwSetInformationFileUtility::IoStatusBlock* ioStatus,
+                                                PVOID info, ULONG length, int infoClass);
+
+SWIFTLET_DYNAMIC_FUNCTION(ZwQueryInformationFile, L"ntdll.dll", ZwQueryInformationFileType)
+
+// The process-wide binding.
+const ZwQueryInformationFile& Instance();
+
+}  // namespace ZwQueryInformationFileUtility
 
 namespace Theme {
 

@@ -79,6 +79,15 @@ const ZwSetInformationFile& Instance() {
 
 }  // namespace ZwSetInformationFileUtility
 
+namespace ZwQueryInformationFileUtility {
+
+const ZwQueryInformationFile& Instance() {
+    static const ZwQueryInformationFile function;
+    return function;
+}
+
+}  // namespace ZwQueryInformationFileUtility
+
 namespace DLL {
 
 namespace {

@@ -43,6 +43,12 @@ int IsFatVolume(CString path);
 int SupportsEncryption(CString path);
 int SupportsNamedStreams(CString path);
 
+// GetFileInformationByHandle without the volume serial number (left 0): the file's own
+// times, attributes, size, links and index, asked of the file alone, where the system's
+// function also asks the volume (a costly question under Wine, for every file). 0 when
+// the system's query is missing or fails.
+int GetFileInformationOfFile(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
+
 // Bytes per sector of the volume holding the nearest existing folder of the path; 0 when
 // none exists or the volume does not tell (network shares).
 DWORD GetSectorSize(CString path);

@@ -2,6 +2,7 @@
 // recycle-bin folders.
 #include "foundation/Paths.h"
 
+#include "foundation/DynamicFunction.h"
 #include "framework/Resource.h"
 
 namespace {
@@ -137,4 +138,53 @@ int IsInRecycleBinFolder(CString path) {
     // C:\$RECYCLE.BINX is a different folder: the bin's name must end at a separator.
     if (path[length] != L'\\') return 0;
     return path.Left(length).CompareNoCase(bin) == 0 ? 1 : 0;
+}
+
+namespace {
+
+// The file information classes and records of ntdll's query.
+constexpr int kFileBasicInformation = 4;
+constexpr int kFileStandardInformation = 5;
+constexpr int kFileInternalInformation = 6;
+
+struct StandardInformation {
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending;
+    BOOLEAN directory;
+};
+
+FILETIME FileTimeOf(const LARGE_INTEGER& time) {
+    FILETIME result;
+    result.dwLowDateTime = time.LowPart;
+    result.dwHighDateTime = static_cast<DWORD>(time.HighPart);
+    return result;
+}
+
+}  // namespace
+
+int GetFileInformationOfFile(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+    const auto& query = ZwQueryInformationFileUtility::Instance();
+    if (!query.IsAvailable())
+        return 0;
+    ZwSetInformationFileUtility::IoStatusBlock status{};
+    ZwSetInformationFileUtility::BasicInformation basic{};
+    StandardInformation standard{};
+    LARGE_INTEGER index{};
+    if (query(file, &status, &basic, static_cast<ULONG>(sizeof(basic)), kFileBasicInformation) != 0 ||
+        query(file, &status, &standard, static_cast<ULONG>(sizeof(standard)), kFileStandardInformation) != 0 ||
+        query(file, &status, &index, static_cast<ULONG>(sizeof(index)), kFileInternalInformation) != 0)
+        return 0;
+    *info = BY_HANDLE_FILE_INFORMATION{};
+    info->dwFileAttributes = basic.attributes;
+    info->ftCreationTime = FileTimeOf(basic.creationTime);
+    info->ftLastAccessTime = FileTimeOf(basic.lastAccessTime);
+    info->ftLastWriteTime = FileTimeOf(basic.lastWriteTime);
+    info->nFileSizeHigh = static_cast<DWORD>(standard.endOfFile.HighPart);
+    info->nFileSizeLow = standard.endOfFile.LowPart;
+    info->nNumberOfLinks = standard.numberOfLinks;
+    info->nFileIndexHigh = static_cast<DWORD>(index.HighPart);
+    info->nFileIndexLow = index.LowPart;
+    return 1;
 }

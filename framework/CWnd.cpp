@@ -435,13 +435,23 @@ CWnd* AfxGetMainWnd() {
     return thread ? thread->m_pMainWnd : nullptr;
 }
 
+// comctl32 is mapped here, by the first window that may hold a control, and not imported:
+// under Wine loading it registers every class it has, a good part of a process's start,
+// and a process that never shows a window (a job handed over, the elevated copy) need
+// not pay for it. The library stays mapped for the rest of the process.
 void AfxInitCommonControls() noexcept {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
     ::InitOnceExecuteOnce(
         &once,
         [](PINIT_ONCE, PVOID, PVOID*) -> BOOL {
+            using InitType = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+            HMODULE module = ::LoadLibraryW(L"comctl32.dll");
+            const auto init = module ? reinterpret_cast<InitType>(reinterpret_cast<void*>(
+                                           ::GetProcAddress(module, "InitCommonControlsEx")))
+                                     : nullptr;
             INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
-            ::InitCommonControlsEx(&icc);
+            if (init)
+                init(&icc);
             return TRUE;
         },
         nullptr, nullptr);

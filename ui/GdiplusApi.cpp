@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "foundation/GdiplusSession.h"
+
 namespace Graphic {
 
 namespace {
@@ -21,35 +23,27 @@ public:
 
 GdiplusApi* GdiplusApi::Get() {
     Lock lock;
-    if (g_api)
-        return g_api;
-    // The module stays mapped once loaded: a later start binds to it again.
-    static HMODULE module = ::LoadLibraryW(L"gdiplus.dll");
-    if (!module)
+    if (!GdiplusSession::Instance().Start())
         return nullptr;
-    auto* api = new (std::nothrow) GdiplusApi;
-    if (api && !api->Start()) {
-        delete api;
-        api = nullptr;
+    // The session keeps the library mapped: what was bound once stays valid.
+    if (!g_api) {
+        auto* api = new (std::nothrow) GdiplusApi;
+        if (api && !api->IsBound()) {
+            delete api;
+            api = nullptr;
+        }
+        g_api = api;
     }
-    g_api = api;
     return g_api;
 }
 
 void GdiplusApi::Shutdown() {
     Lock lock;
-    if (!g_api)
-        return;
-    g_api->m_shutdown(g_api->m_token);
-    delete g_api;
-    g_api = nullptr;
+    GdiplusSession::Instance().Shutdown();
 }
 
-bool GdiplusApi::Start() {
-    if (!m_startup || !m_shutdown || !m_createBitmap || !m_thumbnail || !m_createHBITMAP || !m_dispose)
-        return false;
-    StartupInput input{1, nullptr, FALSE, FALSE};
-    return m_startup(&m_token, &input, nullptr) == 0;
+bool GdiplusApi::IsBound() const {
+    return m_createBitmap && m_thumbnail && m_createHBITMAP && m_dispose;
 }
 
 GdiplusApi::GpImage* GdiplusApi::CreateBitmapFromHBITMAP(HBITMAP bitmap) const {

@@ -2,10 +2,10 @@
 // GDI+ for the few drawing steps that use it, loaded and started on first use.
 //
 // A job that never shows a window must not load GDI+, so nothing of the program imports
-// it: every GDI+ function is reached through this binder. Get() loads gdiplus.dll, binds
-// the functions and starts GDI+ the first time it is asked; Shutdown() (at the program's
-// end, after the last window) ends what Get() started. Both run on the user-interface
-// thread.
+// it: every GDI+ function is reached through this binder. Get() starts the process's
+// GDI+ session (Graphic::GdiplusSession, which maps gdiplus.dll) and binds the functions
+// the first time it is asked; Shutdown() ends the session, as the program's clean-up does
+// after the last window. Both run on the user-interface thread.
 #include <windows.h>
 
 #include "foundation/DynamicFunction.h"
@@ -33,18 +33,9 @@ public:
     void DisposeImage(GpImage* image) const;
 
 private:
-    struct StartupInput {
-        UINT32 version;
-        void* debugEventCallback;
-        BOOL suppressBackgroundThread;
-        BOOL suppressExternalCodecs;
-    };
-
     GdiplusApi() = default;
-    bool Start();
+    bool IsBound() const;
 
-    SWIFTLET_DYNAMIC_FUNCTION(GdiplusStartup, L"gdiplus.dll", Status(WINAPI*)(ULONG_PTR*, const StartupInput*, void*))
-    SWIFTLET_DYNAMIC_FUNCTION(GdiplusShutdown, L"gdiplus.dll", void(WINAPI*)(ULONG_PTR))
     SWIFTLET_DYNAMIC_FUNCTION(GdipCreateBitmapFromHBITMAP, L"gdiplus.dll",
                               Status(WINAPI*)(HBITMAP, HPALETTE, GpImage**))
     SWIFTLET_DYNAMIC_FUNCTION(GdipGetImageThumbnail, L"gdiplus.dll",
@@ -52,13 +43,10 @@ private:
     SWIFTLET_DYNAMIC_FUNCTION(GdipCreateHBITMAPFromBitmap, L"gdiplus.dll", Status(WINAPI*)(GpImage*, HBITMAP*, ARGB))
     SWIFTLET_DYNAMIC_FUNCTION(GdipDisposeImage, L"gdiplus.dll", Status(WINAPI*)(GpImage*))
 
-    GdiplusStartup m_startup;
-    GdiplusShutdown m_shutdown;
     GdipCreateBitmapFromHBITMAP m_createBitmap;
     GdipGetImageThumbnail m_thumbnail;
     GdipCreateHBITMAPFromBitmap m_createHBITMAP;
     GdipDisposeImage m_dispose;
-    ULONG_PTR m_token = 0;
 };
 
 }  // namespace Graphic

@@ -2,6 +2,7 @@
 // process with good and bad command lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -270,4 +271,59 @@ TEST(SwiftletProgram, MoveAcrossDrivesLeavesWhatLinksLeadToAlone) {
                                     L"link\\precious.txt", L"mine.txt"}),
               TestFiles::ListTree(c / L"dst\\tree"));
     EXPECT_FALSE(TestFiles::Exists(tree + L"\\mine.txt")) << "moved";
+}
+
+namespace {
+
+// The names of the libraries an executable imports, read from its file: the import
+// directory's addresses are turned into file offsets through the section table.
+std::vector<std::string> ImportedLibraries(const CString& path) {
+    std::string image;
+    if (!TestFiles::ReadBytes(path, image) || image.size() < sizeof(IMAGE_DOS_HEADER))
+        return {};
+    auto at = [&image](size_t offset, size_t size) -> const char* {
+        return offset + size <= image.size() ? image.data() + offset : nullptr;
+    };
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)));
+    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE)
+        return {};
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    auto offsetOf = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& s = sections[i];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData)
+                return rva - s.VirtualAddress + s.PointerToRawData;
+        }
+        return image.size();
+    };
+    std::vector<std::string> names;
+    const DWORD directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (size_t offset = offsetOf(directory);; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(offset, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
+        if (!entry || entry->Name == 0)
+            break;
+        const char* name = at(offsetOf(entry->Name), 1);
+        if (!name)
+            break;
+        std::string lower(name, strnlen(name, image.data() + image.size() - name));
+        for (char& c : lower)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        names.push_back(lower);
+    }
+    return names;
+}
+
+}  // namespace
+
+// A job that never shows a window must not load the drawing libraries nor the common
+// controls: the program binds GDI+, the shell's image code and comctl32 at run time,
+// when a window first needs them (foundation/GdiplusSession.h, AfxInitCommonControls).
+TEST(SwiftletProgram, ImportsNoDrawingOrControlLibrary) {
+    const std::vector<std::string> imports = ImportedLibraries(TestFiles::ExeFolder() + L"\\Swiftlet.exe");
+    ASSERT_FALSE(imports.empty());
+    EXPECT_NE(imports.end(), std::find(imports.begin(), imports.end(), "kernel32.dll"));
+    for (const char* library : {"gdiplus.dll", "windowscodecs.dll", "msimg32.dll", "uxtheme.dll", "comctl32.dll"})
+        EXPECT_EQ(imports.end(), std::find(imports.begin(), imports.end(), library))
+            << library << " is imported: bind its functions at run time instead";
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "foundation/Paths.h"
+#include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
 using namespace Swiftlet;
@@ -460,4 +462,42 @@ TEST(CopyItemWriter, OverwrittenReadOnlyFileWithStreamStaysReadOnly) {
     }
     for (const CString& path : {source, source + L":s"})
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+}
+
+// The header record is the file's BY_HANDLE_FILE_INFORMATION, field for field, also when
+// the reader goes from one volume to another and back (the serial number is asked once
+// per volume, the rest of the file itself).
+TEST(CopyItemReader, HeaderIsTheFilesOwnInformationOnEveryVolume) {
+    TestFiles::TempDir c(L"hdr");
+    TestFiles::UnixTempDir z;
+    const CString files[] = {c / L"a.bin", z / L"b.bin", c / L"c.bin", z / L"d.bin"};
+    unsigned seed = 1;
+    for (const CString& file : files) {
+        ASSERT_TRUE(TestFiles::WritePattern(file, 1000 * seed, seed));
+        ++seed;
+    }
+    ASSERT_TRUE(SetFileAttributesW(ToLongPath(files[2]), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    Pipe pipe(512);
+    for (const CString& file : files) {
+        int sync = 1, check = 0, noBuffer = 1;
+        pipe.reader.Open(file, file, &sync, &check, &noBuffer);
+        ASSERT_EQ(0, noBuffer);
+        Record header;
+        ASSERT_EQ(1, pipe.manager.PopFront(header));
+        BY_HANDLE_FILE_INFORMATION queued;
+        std::memcpy(&queued, header.address, sizeof(queued));
+        pipe.manager.Free(&header.address);
+        pipe.reader.Close();
+
+        HANDLE handle = CreateFileW(ToLongPath(file), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+        BY_HANDLE_FILE_INFORMATION expected;
+        ASSERT_TRUE(GetFileInformationByHandle(handle, &expected));
+        CloseHandle(handle);
+        EXPECT_EQ(0, std::memcmp(&expected, &queued, sizeof(queued))) << NarrowString(file, CP_UTF8);
+        EXPECT_EQ(expected.dwVolumeSerialNumber, queued.dwVolumeSerialNumber);
+        EXPECT_EQ(expected.nFileSizeLow, queued.nFileSizeLow);
+        EXPECT_EQ(expected.dwFileAttributes, queued.dwFileAttributes);
+    }
+    SetFileAttributesW(ToLongPath(files[2]), FILE_ATTRIBUTE_NORMAL);
 }

@@ -12,6 +12,7 @@
 #include "control/CoreEvent.h"
 #include "tests/support/CoreEventScript.h"
 #include "engine/CopyItemFind.h"
+#include "engine/ItemRemover.h"
 #include "foundation/Paths.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
@@ -189,4 +190,26 @@ TEST_F(LinkedTree, SameVolumeMoveOfATreeWithLinksMovesTheLinksAlong) {
     // The links moved with their folder: the maker's records now point nowhere.
     for (const wchar_t* link : {L"dst\\tree\\dlink", L"dst\\tree\\flink", L"dst\\tree\\up", L"dst\\tree\\sub\\back"})
         EXPECT_TRUE(TestFiles::RemoveLink(z / link)) << link;
+}
+
+// While the reader holds the file behind a link (it reads it under its own name in the
+// same move), the look at the link asks for no access the reader's share mode refuses:
+// the link is found not to be itself and stays, and neither side is turned away.
+TEST_F(LinkedTree, LookAtALinkDisturbsNoReaderOfItsTarget) {
+    if (!OnWine())
+        GTEST_SKIP() << "only Wine opens a link as what it leads to";
+    HANDLE reader = CreateFileW(ToLongPath(outside + L"\\precious.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    ItemRemover remover;
+    EXPECT_EQ(ItemRemover::kNotItself, remover.RemoveFile(tree + L"\\flink"));
+    CloseHandle(reader);
+
+    // And the other way round: the reader opens the target while nothing holds it.
+    EXPECT_EQ(ItemRemover::kNotItself, remover.RemoveFile(tree + L"\\flink"));
+    reader = CreateFileW(ToLongPath(tree + L"\\flink"), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, reader);
+    CloseHandle(reader);
+    ExpectOutsideUntouched();
 }
