@@ -29,17 +29,6 @@ HRESULT LoadedDll::Install(BOOL install, const wchar_t* commandLine) const {
     return f ? f(install, commandLine) : E_FAIL;
 }
 
-RegistryLock::RegistryLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"SwiftletShellExRegistryTests")) {
-    if (!m_mutex) return;
-    const DWORD r = WaitForSingleObject(m_mutex, 10 * 60 * 1000);
-    m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-}
-
-RegistryLock::~RegistryLock() {
-    if (m_held) ReleaseMutex(m_mutex);
-    if (m_mutex) CloseHandle(m_mutex);
-}
-
 int RunRegsvr32(const CString& arguments, const CString& dll) {
     return TestFiles::RunProcess(L"regsvr32.exe " + arguments + L" \"" + dll + L"\"", 120000);
 }

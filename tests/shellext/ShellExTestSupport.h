@@ -10,6 +10,7 @@
 #include "foundation/ComPtr.h"
 #include "framework/CString.h"
 #include "framework/Resource.h"
+#include "tests/support/PipeTestSupport.h"
 
 namespace ShellExTest {
 
@@ -39,17 +40,9 @@ private:
 
 // Held for the whole of a test that registers, unregisters or creates the registered
 // class: the registry of the test prefix is shared by every test process.
-class RegistryLock {
+class RegistryLock : public PipeTest::FixedPipeLock {
 public:
-    RegistryLock();
-    ~RegistryLock();
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-    bool Held() const { return m_held; }
-
-private:
-    HANDLE m_mutex;
-    bool m_held = false;
+    RegistryLock() : PipeTest::FixedPipeLock(L"SwiftletShellExRegistryTests") {}
 };
 
 // Runs Wine's (or Windows') regsvr32 with the arguments and the DLL; its exit code.
