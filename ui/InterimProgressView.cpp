@@ -4,6 +4,7 @@
 #include "foundation/Paths.h"
 #include "framework/CDataExchange.h"
 #include "ui/FileCopyDlg.h"
+#include "ui/TaskFrameWnd.h"
 #include "ui/resource.h"
 
 using Swiftlet::CoreEventHandlerPost;
@@ -31,6 +32,16 @@ void CInterimProgressView::OnInitialUpdate() {
     DisableButtons();
     m_bar.SetRange32(0, 100);
     m_bar.SetPos(0);
+    // Until the first file is copied the line names what the job copies.
+    if (const CTaskFrameWnd* frame = GetTaskFrame(); frame && !frame->m_core.option.sources.empty())
+        SetName(frame->m_core.option.sources.front());
+    UpdateData(FALSE);
+}
+
+void CInterimProgressView::SetName(const CString& path) {
+    const CString name = GetFileNamePart(StripStreamSuffix(path));
+    if (!name.IsEmpty())
+        m_nameLine.Format(IDS_INFO_NAME, name.GetString());
 }
 
 void CInterimProgressView::EnableButtons() {
@@ -52,8 +63,9 @@ void CInterimProgressView::ReadProgress() {
     const unsigned long long total = status.weightedBytes.total;
     m_percent = total ? static_cast<int>(status.weightedBytes.written * 100 / total) : 0;
     m_bar.SetPos(m_percent);
-    const CString name = GetFileNamePart(StripStreamSuffix(status.writeSourcePath));
-    m_nameLine.Format(IDS_INFO_NAME, name.GetString());
+    // The file being written, else the one being read; a moment with neither keeps the
+    // name shown.
+    SetName(status.writeSourcePath.IsEmpty() ? status.readPath : status.writeSourcePath);
 }
 
 void CInterimProgressView::SetCaption(const CString& caption) {

@@ -34,6 +34,8 @@ private:
     void DisableButtons();
     // Takes the percentage and the current file from the event being delivered.
     void ReadProgress();
+    // Shows the name of path's file or folder; an empty name leaves the line as it is.
+    void SetName(const CString& path);
     // Sets the caption for the state and tells the task window when it changed.
     void SetCaption(const CString& caption);
 

@@ -81,6 +81,11 @@ CTaskFrameWnd* CTaskFrameFormView::GetTaskFrame() const {
 }
 
 CFileCopyDlg* CTaskFrameFormView::GetTaskWindow() const {
+    // The panel lies in the operation list, and the list in the task window.
     CTaskFrameWnd* frame = GetTaskFrame();
-    return frame ? frame->GetTaskWindow() : nullptr;
+    CWnd* list = frame ? CWnd::FromHandlePermanent(::GetParent(frame->m_hWnd)) : nullptr;
+    if (!list || !list->IsKindOf(RUNTIME_CLASS(CTaskFrameWndListView)))
+        return nullptr;
+    CWnd* window = CWnd::FromHandlePermanent(::GetParent(list->m_hWnd));
+    return window && window->IsKindOf(RUNTIME_CLASS(CFileCopyDlg)) ? static_cast<CFileCopyDlg*>(window) : nullptr;
 }

@@ -159,8 +159,13 @@ bool CTaskFrameWnd::DispatchCoreEvent(CoreEvent& event) {
         PostMessage(TaskMessages::kOperationEnded, 1);
         return false;
     case kEventError:
-        return ShowError(event.status.exception);
+        // The user has closed the job: what it reports on its way out keeps no one.
+        return m_closeRequested ? false : ShowError(event.status.exception);
     case kEventQuestion:
+        if (m_closeRequested) {
+            event.answer = kAnswerCancel;
+            return false;
+        }
         return AskQuestion(event);
     case kEventFindBegin:
     case kEventCopyBegin:

@@ -72,7 +72,8 @@ private:
     CFileCopyFormViewBase* m_compactView = nullptr;
     Swiftlet::CoreEventHandlerPost* m_handler = nullptr;
     // Closing was asked for: a cancel that came before the engine gave its cancel event
-    // is carried out when it does.
+    // is carried out when it does, and a question or error that comes after it is
+    // answered with cancel instead of waiting for a view nobody will close.
     bool m_closeRequested = false;
 };
 

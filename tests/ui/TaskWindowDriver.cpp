@@ -145,18 +145,38 @@ HWND ActiveView(HWND panel) {
     return nullptr;
 }
 
+int ActiveViewPlace(HWND panel) {
+    const HWND view = ActiveView(panel);
+    const std::vector<HWND> children = Children(panel);
+    const auto found = std::find(children.begin(), children.end(), view);
+    return view && found != children.end() ? static_cast<int>(found - children.begin()) : -1;
+}
+
 HWND ViewItem(HWND panel, int id) {
     HWND view = ActiveView(panel);
     return view ? ::GetDlgItem(view, id) : nullptr;
 }
 
 bool PauseJob(HWND panel, DWORD timeoutMs) {
-    if (!WaitFor([&] { return ::IsWindowEnabled(ViewItem(panel, IDC_PAUSE)); }, timeoutMs))
-        return false;
-    ::SendMessageW(ViewItem(panel, IDC_PAUSE), BM_CLICK, 0, 0);
-    const CString paused = ProgramString(IDS_PAUSED_PERCENT_COMPLETE);
-    const CString prefix = paused.Left(paused.Find(L'%'));
-    return WaitFor([&] { return WindowText(ViewItem(panel, IDC_PROGRESS_CAPTION)).Find(prefix) == 0; }, timeoutMs);
+    const auto prefix = [](UINT id) {
+        const CString text = ProgramString(id);
+        return text.Left(text.Find(L'%'));
+    };
+    const CString paused = prefix(IDS_PAUSED_PERCENT_COMPLETE);
+    const CString pausing = prefix(IDS_PAUSING_PERCENT_COMPLETE);
+    // A click in the moment the job passes from finding its items to copying them finds
+    // nothing to pause: the button is clicked again until the job says it is pausing.
+    return WaitFor(
+        [&] {
+            const CString caption = WindowText(ViewItem(panel, IDC_PROGRESS_CAPTION));
+            if (caption.Find(paused) == 0)
+                return true;
+            const HWND button = ViewItem(panel, IDC_PAUSE);
+            if (caption.Find(pausing) != 0 && button && ::IsWindowEnabled(button))
+                ::SendMessageW(button, BM_CLICK, 0, 0);
+            return false;
+        },
+        timeoutMs);
 }
 
 bool MakeFiles(const CString& folder, int count, int size) {

@@ -29,6 +29,9 @@ HWND OperationList(HWND taskWindow);
 std::vector<HWND> Panels(HWND taskWindow);
 // The panel's visible view (control id 0xE900); null when there is none.
 HWND ActiveView(HWND panel);
+// Where a panel's visible view stands among the panel's children: the same place in two
+// panels is the same view of each (both make their views in one order).
+int ActiveViewPlace(HWND panel);
 // A control of the panel's visible view.
 HWND ViewItem(HWND panel, int id);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "TaskWindowDriver.h"
+#include "control/SwiftletCore.h"
 #include "ipc/PipeNames.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/Screenshot.h"
@@ -19,7 +20,7 @@ namespace {
 
 // Enough small files that copying them takes several seconds on a quiet machine: the
 // jobs below are paused long before they could end.
-constexpr int kLongJobFiles = 1200;
+constexpr int kLongJobFiles = 2000;
 constexpr int kFileSize = 2048;
 
 class TaskWindow : public ::testing::Test {
@@ -47,12 +48,31 @@ protected:
     // A later start hands over a long job; it runs in window as a new panel, paused.
     void AddLongJob(HWND window, const CString& source, const CString& destination) {
         const size_t before = Panels(window).size();
+        // The panel is watched for while the later start still ends: a process takes its
+        // time to end, and the job would be done by then.
         ChildProcess later(L"Swiftlet.exe", Quote(source) + L" " + Quote(destination));
-        EXPECT_EQ(0, later.Wait(60000));
         EXPECT_TRUE(WaitFor([&] { return Panels(window).size() == before + 1; }));
+        // The others are paused: the caption counts the one job that runs.
+        CString running;
+        running.Format(IDS_RUNNING_ACTIONS, 1);
+        EXPECT_TRUE(WaitFor([&] { return WindowText(window) == running; }))
+            << NarrowString(WindowText(window), CP_UTF8);
         if (Panels(window).size() == before + 1) {
             EXPECT_TRUE(PauseJob(Panels(window).back()));
         }
+        EXPECT_EQ(0, later.Wait(60000)) << "the job was handed over and the process ended";
+    }
+
+    // Hands over a job from this process whose source does not exist: its panel shows
+    // the error report and stays until the report is read, and nothing is copied.
+    void AddFailingJob(HWND window) {
+        const size_t before = Panels(window).size();
+        Swiftlet::SwiftletCore sender(Swiftlet::PipeNames::JobHandOverPipeName(), nullptr);
+        EXPECT_EQ(1, sender.HandOver({m_dir / L"missing"}, Folder(L"dst-missing"), 0));
+        EXPECT_TRUE(WaitFor([&] {
+            return Panels(window).size() == before + 1 &&
+                   !WindowText(ViewItem(Panels(window).back(), IDC_MESSAGE_TEXT)).IsEmpty();
+        }));
     }
 
     CString LongSource(const wchar_t* name) {
@@ -174,7 +194,7 @@ TEST_F(TaskWindow, LaterStartAddsAPanelAndItsRelativePathsAreItsOwn) {
 }
 
 TEST_F(TaskWindow, ClosingTwoJobsAsksOnceNoKeepsBothAndYesCancelsBoth) {
-    const CString source1 = LongSource(L"src1"), source2 = LongSource(L"src2");
+    const CString source1 = LongSource(L"src"), source2 = source1;
     const CString destination1 = Folder(L"dst1"), destination2 = Folder(L"dst2");
     auto swiftlet = Start(source1, destination1);
     const HWND window = StartLongJob(*swiftlet);
@@ -203,15 +223,16 @@ TEST_F(TaskWindow, ClosingTwoJobsAsksOnceNoKeepsBothAndYesCancelsBoth) {
     }
 }
 
-TEST_F(TaskWindow, ThreePanelsKeepTheWidthAndTheWindowShrinksToOnePanel) {
-    auto swiftlet = Start(LongSource(L"src1"), Folder(L"dst1"));
+TEST_F(TaskWindow, PanelsStackInAWindowOfFixedWidthThatTheUserCanShrinkAndThatStaysOnTheScreen) {
+    const CString source = LongSource(L"src");
+    auto swiftlet = Start(source, Folder(L"dst1"));
     const HWND window = StartLongJob(*swiftlet);
     ASSERT_TRUE(window);
     RECT one;
     GetWindowRect(window, &one);
-    AddLongJob(window, LongSource(L"src2"), Folder(L"dst2"));
-    AddLongJob(window, LongSource(L"src3"), Folder(L"dst3"));
-    const std::vector<HWND> panels = Panels(window);
+    AddLongJob(window, source, Folder(L"dst2"));
+    AddLongJob(window, source, Folder(L"dst3"));
+    std::vector<HWND> panels = Panels(window);
     ASSERT_EQ(3u, panels.size());
     EXPECT_TRUE(SaveWindowScreenshot(window, L"task-window-three-jobs"));
 
@@ -227,21 +248,20 @@ TEST_F(TaskWindow, ThreePanelsKeepTheWidthAndTheWindowShrinksToOnePanel) {
     EXPECT_EQ((one.bottom - one.top) + 2 * (second.bottom - second.top + 1), three.bottom - three.top);
 
     // The user can make it no narrower or wider, no taller, and no shorter than one panel.
-    MINMAXINFO limits{};
-    limits.ptMaxTrackSize = {10000, 10000};
-    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const auto limits = [&] {
+        MINMAXINFO info{};
+        info.ptMaxTrackSize = {10000, 10000};
+        SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        return info;
+    };
     const int fixed = (three.bottom - three.top) - (list.bottom - list.top);
-    EXPECT_EQ(three.right - three.left, limits.ptMinTrackSize.x);
-    EXPECT_EQ(three.right - three.left, limits.ptMaxTrackSize.x);
-    EXPECT_EQ(fixed + (first.bottom - first.top), limits.ptMinTrackSize.y);
-    EXPECT_EQ(three.bottom - three.top, limits.ptMaxTrackSize.y);
+    EXPECT_EQ(three.right - three.left, limits().ptMinTrackSize.x);
+    EXPECT_EQ(three.right - three.left, limits().ptMaxTrackSize.x);
+    EXPECT_EQ(fixed + (first.bottom - first.top), limits().ptMinTrackSize.y);
+    EXPECT_EQ(three.bottom - three.top, limits().ptMaxTrackSize.y);
 
-    // Made as small as it goes, the list scrolls.
-    SetWindowPos(window, nullptr, 0, 0, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(OperationList(window), GWL_STYLE) & WS_VSCROLL) != 0; }, 10000));
-
-    // The details toggle switches every panel's view.
+    // The details toggle switches every panel's view, and a job that comes later shows
+    // the same view.
     std::vector<HWND> compactViews;
     for (HWND panel : panels)
         compactViews.push_back(ActiveView(panel));
@@ -251,6 +271,37 @@ TEST_F(TaskWindow, ThreePanelsKeepTheWidthAndTheWindowShrinksToOnePanel) {
         EXPECT_NE(nullptr, ActiveView(panels[i]));
         EXPECT_NE(compactViews[i], ActiveView(panels[i]));
     }
+    const int detailedPlace = ActiveViewPlace(panels[0]);
+    AddLongJob(window, source, Folder(L"dst4"));
+    panels = Panels(window);
+    ASSERT_EQ(4u, panels.size());
+    EXPECT_EQ(detailedPlace, ActiveViewPlace(panels[3]));
+
+    // Made as small as it goes, the list scrolls; a job that comes now does not make the
+    // window larger again, but the user may.
+    SetWindowPos(window, nullptr, 0, 0, limits().ptMinTrackSize.x, limits().ptMinTrackSize.y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(OperationList(window), GWL_STYLE) & WS_VSCROLL) != 0; }, 10000));
+    RECT shrunk, now;
+    GetWindowRect(window, &shrunk);
+    AddFailingJob(window);
+    GetWindowRect(window, &now);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, now.bottom - now.top);
+    EXPECT_GT(limits().ptMaxTrackSize.y, now.bottom - now.top);
+    SetWindowPos(window, nullptr, 0, 0, limits().ptMaxTrackSize.x, limits().ptMaxTrackSize.y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Grown with every job up to the height of the screen, and moved up to stay on it.
+    const int screen = GetSystemMetrics(SM_CYFULLSCREEN) - 10;
+    for (int jobs = 0; jobs < 12; ++jobs) {
+        GetWindowRect(window, &now);
+        if (now.bottom - now.top >= screen)
+            break;
+        AddFailingJob(window);
+    }
+    GetWindowRect(window, &now);
+    EXPECT_EQ(screen, now.bottom - now.top);
+    EXPECT_EQ(10, now.top);
 
     // Enter and Escape do nothing: the window is still there to ask about closing.
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
