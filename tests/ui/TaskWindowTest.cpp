@@ -103,7 +103,10 @@ protected:
                     *text = WindowText(child);
             }
         }
-        SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+        // Posted, as a user's click arrives: a message box that ends inside a message
+        // sent from another thread drops the next message it takes from the queue, and
+        // that may be a job's event.
+        PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
         return WaitFor([&] { return !IsWindow(box); });
     }
 
