@@ -10,6 +10,7 @@
 
 #include "foundation/DynamicFunction.h"
 #include "ipc/PipeCommand.h"
+#include "ipc/RunCopyCommand.h"
 
 IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
 
@@ -146,13 +147,15 @@ void CSwiftletApp::ExecuteJob(const std::vector<CString>& sources, const CString
 }
 
 void CSwiftletApp::RunShellHandOver(const CString& pipeName) {
-    // The extension created its pipe before it started us: one attempt, no retries.
-    PipeCommandClient client(pipeName, kPipeChunkSize);
-    if (!client.Open() || !client.IsPeerCompatible())
+    std::vector<CString> sources;
+    CString destination;
+    int32_t flags = 0;
+    // The pipe is closed again before the job goes on: the extension's Explorer thread
+    // waits until then.
+    if (!Swiftlet::FetchShellJob(pipeName, sources, destination, flags))
         return;
-    // The dropped files, the drop folder and the operation are read here by the shell
-    // channel's client; until it speaks them there is no job to continue with.
-    client.Close();
+    int flag = flags;
+    ExecuteJob(sources, destination, &flag);
 }
 
 void CSwiftletApp::RunElevated(const CString& pipeName) {
