@@ -426,6 +426,17 @@ FunctionEnd
 
 ; --- uninstall -------------------------------------------------------------------------
 
+; Deletes a key of SHCTX that has neither subkeys nor values.
+!macro RemoveEmptyKey KEY
+  ClearErrors
+  EnumRegKey $1 SHCTX "${KEY}" 0
+  ${IfNot} ${Errors}
+  ${AndIf} $1 == ""
+    EnumRegValue $1 SHCTX "${KEY}" 0
+    ${IfThen} $1 == "" ${|} DeleteRegKey SHCTX "${KEY}" ${|}
+  ${EndIf}
+!macroend
+
 Function un.onInit
   SetRegView 64
   !insertmacro CheckAdmin
@@ -459,6 +470,16 @@ Section "Uninstall"
     ${EndIf}
     !insertmacro NotifyShell
   ${EndIf}
+
+  ; Registration leaves the class containers it shares with others; those it had to
+  ; create (a user's own classes, mostly) go again when nothing else is in them.
+  !insertmacro RemoveEmptyKey "Software\Classes\Folder\ShellEx\DragDropHandlers"
+  !insertmacro RemoveEmptyKey "Software\Classes\Folder\ShellEx"
+  !insertmacro RemoveEmptyKey "Software\Classes\Folder"
+  !insertmacro RemoveEmptyKey "Software\Classes\CLSID"
+  !insertmacro RemoveEmptyKey "Software\Classes\Interface"
+  !insertmacro RemoveEmptyKey "Software\Classes\TypeLib"
+  !insertmacro RemoveEmptyKey "Software\Classes"
 
   ; Explorer may still hold the extension: what cannot go now goes on the next restart.
   !insertmacro RemoveFile "Swiftlet.exe"

@@ -96,6 +96,8 @@ def registry():
 NOISE = ['hkey_local_machine\\software\\microsoft\\cryptography\\rng',
          'hkey_current_user\\software\\wine\\',
          'hkey_local_machine\\software\\wine\\',
+         # the service control manager's count of started services
+         'hkey_local_machine\\system\\currentcontrolset\\control\\servicecurrent',
          # the display's settings, written when the desktop starts
          'hkey_local_machine\\system\\currentcontrolset\\control\\video\\',
          'hkey_local_machine\\hardware\\devicemap\\video']
@@ -232,16 +234,16 @@ class InstallerTest(unittest.TestCase):
             for name, content in data.items():
                 self.assertEqual(content, read(os.path.join(target, 'source', name)), program)
 
-    def extension_keys(self, keys, classes):
-        """The extension's class keys below classes (HKLM or HKCU Software\\Classes) that
-        point at dll, and whether the drag-drop handler names each."""
-        found = []
-        for key, values in keys.items():
-            if key.startswith(classes + r'\clsid') and key.endswith(r'\inprocserver32'):
-                if any(SHELLEX.lower() in v for v in values):
-                    clsid = key.split('\\')[-2]
-                    handler = classes + r'\folder\shellex\dragdrophandlers' + '\\' + clsid
-                    found.append((key, handler in keys))
+    @staticmethod
+    def extension_handlers(classes):
+        """{CLSID: its server key} of the folder drag-drop handlers below classes (HKLM or
+        HKCU Software\\Classes) whose in-process server is our DLL."""
+        rc, out = wine('reg', 'query', classes + r'\Folder\ShellEx\DragDropHandlers')
+        found = {}
+        for clsid in re.findall(r'\\DragDropHandlers\\(\{[0-9A-Fa-f-]+\})\s*$', out, re.M):
+            rc, server = wine('reg', 'query', classes + r'\CLSID' + '\\' + clsid + r'\InprocServer32')
+            if rc == 0 and SHELLEX.lower() in server.lower():
+                found[clsid] = server
         return found
 
     def test_archive_holds_the_binaries_and_a_readme_in_both_languages(self):
@@ -279,42 +281,44 @@ class InstallerTest(unittest.TestCase):
         holder = Holder(folder + '\\' + held)
         try:
             self.assertEqual(REBOOT_REQUIRED, self.install(VERSION))
-            entry = self.entry('HKLM')
-            self.assertEqual(VERSION, entry['DisplayVersion'])
-            self.assertEqual(folder, entry['InstallLocation'])
-            self.assertEqual('"%s\\Uninstall.exe" /S' % folder, entry['QuietUninstallString'])
-            self.assertIsNone(self.entry('HKCU'))
-            self.assertIn(VERSION, read(os.path.join(unix, 'README.txt')).decode('utf-8-sig'))
-            aside = [n for n in os.listdir(unix) if n.startswith(held + '.') and n.endswith('.old')]
-            self.assertEqual(1, len(aside), os.listdir(unix))
-            rc, out = wine('reg', 'query', PENDING, '/v', 'PendingFileRenameOperations')
-            self.assertIn(aside[0], out)
-            self.assertEqual(4, service_state())
-            rc, out = wine('reg', 'query', r'HKLM\System\CurrentControlSet\Services\SwiftletSrv')
-            self.assertRegex(out, r'Start\s+REG_DWORD\s+0x2\b')  # automatic
-            self.assertRegex(out, r'ObjectName\s+REG_SZ\s+LocalSystem')
-            self.assertIn('"%s\\SwiftletSrv.exe"' % folder, out)
-
-            installed = registry()
-            if self.shellex:
-                keys = self.extension_keys(installed, r'hkey_local_machine\software\classes')
-                self.assertEqual(1, len(keys), keys)
-                self.assertTrue(keys[0][1], 'no drag-drop handler key for ' + keys[0][0])
-            expected = {'Swiftlet.exe', 'SwiftletConsole.exe', 'SwiftletSrv.exe', 'README.txt',
-                        'Uninstall.exe'} | ({SHELLEX} if self.shellex else set())
-            self.assertEqual(expected, set(os.listdir(unix)) - set(aside))
-            self.assert_copies(folder)
-
-            # Removed while still held: all but the held file goes now, the rest on restart.
-            self.uninstall(folder, 'HKLM')
-            self.assertIsNone(service_state())
-            left = set(os.listdir(unix))
-            self.assertIn(held, left)
-            self.assertTrue(left <= {held} | set(aside), left)
-            rc, out = wine('reg', 'query', PENDING, '/v', 'PendingFileRenameOperations')
-            self.assertIn(folder + '\\' + held, out)
         finally:
             holder.release()
+        entry = self.entry('HKLM')
+        self.assertEqual(VERSION, entry['DisplayVersion'])
+        self.assertEqual(folder, entry['InstallLocation'])
+        self.assertEqual('"%s\\Uninstall.exe" /S' % folder, entry['QuietUninstallString'])
+        self.assertIsNone(self.entry('HKCU'))
+        self.assertIn(VERSION, read(os.path.join(unix, 'README.txt')).decode('utf-8-sig'))
+        aside = [n for n in os.listdir(unix) if n.startswith(held + '.') and n.endswith('.old')]
+        self.assertEqual(1, len(aside), os.listdir(unix))
+        rc, out = wine('reg', 'query', PENDING, '/v', 'PendingFileRenameOperations')
+        self.assertIn(folder + '\\' + aside[0], out)
+        self.assertEqual(4, service_state())
+        rc, out = wine('reg', 'query', r'HKLM\System\CurrentControlSet\Services\SwiftletSrv')
+        self.assertRegex(out, r'Start\s+REG_DWORD\s+0x2\b')  # automatic
+        self.assertRegex(out, r'ObjectName\s+REG_SZ\s+LocalSystem')
+        self.assertIn('"%s\\SwiftletSrv.exe"' % folder, out)
+        expected = {'Swiftlet.exe', 'SwiftletConsole.exe', 'SwiftletSrv.exe', 'README.txt',
+                    'Uninstall.exe'} | ({SHELLEX} if self.shellex else set())
+        self.assertEqual(expected, set(os.listdir(unix)) - set(aside))
+        if self.shellex:
+            handlers = self.extension_handlers(r'HKLM\Software\Classes')
+            self.assertEqual(1, len(handlers), handlers)
+            self.assertIn(folder + '\\' + SHELLEX, list(handlers.values())[0])
+        self.assert_copies(folder)
+
+        # Removed while the new extension is loaded: all else goes now, it on the restart.
+        holder = Holder(folder + '\\' + held)
+        try:
+            self.uninstall(folder, 'HKLM')
+        finally:
+            holder.release()
+        self.assertIsNone(service_state())
+        self.assertEqual({held}, set(os.listdir(unix)))
+        rc, out = wine('reg', 'query', PENDING, '/v', 'PendingFileRenameOperations')
+        self.assertIn(folder + '\\' + held, out)
+        if self.shellex:
+            self.assertEqual({}, self.extension_handlers(r'HKLM\Software\Classes'))
 
         # The restart: Wine's boot sequence carries out the pending deletions.
         wine('wineboot', '-r')
@@ -339,16 +343,12 @@ class InstallerTest(unittest.TestCase):
             expected.add(SHELLEX)
         self.assertEqual(expected, set(os.listdir(unix)))
 
-        installed = registry()
         if self.shellex:
-            keys = self.extension_keys(installed, r'hkey_current_user\software\classes')
-            self.assertEqual(1, len(keys), keys)
-            self.assertTrue(keys[0][1], 'no drag-drop handler key for ' + keys[0][0])
-            self.assertEqual([], self.extension_keys(installed, r'hkey_local_machine\software\classes'))
-        # Nothing of ours for the machine: no administrator rights were needed.
-        ours = [c for c in changes(before, installed) if c.startswith('[hkey_local_machine')
-                and ('swiftlet' in c or folder.lower() in c)]
-        self.assertEqual([], ours)
+            handlers = self.extension_handlers(r'HKCU\Software\Classes')
+            self.assertEqual(1, len(handlers), handlers)
+            self.assertIn(folder + '\\' + SHELLEX, list(handlers.values())[0])
+            # Nothing for the machine: no administrator rights were needed.
+            self.assertEqual({}, self.extension_handlers(r'HKLM\Software\Classes'))
         self.assert_copies(folder)
 
         # Again over itself: stays where it is, for the user.
