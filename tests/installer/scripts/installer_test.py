@@ -44,21 +44,17 @@ WINE = '/usr/lib/wine/wine64' if os.path.exists('/usr/lib/wine/wine64') else shu
 
 
 def wine(*args, timeout=240):
-    started = time.time()
-    try:
-        return _wine(*args, timeout=timeout)
-    finally:
-        sys.stderr.write('%.1fs %s\n' % (time.time() - started, ' '.join(args)[:80]))
-
-
-def _wine(*args, timeout=240):
     """Runs a Windows program; (exit code, output). The output goes through a file: Wine's
-    desktop process may keep the first windowed program's output open for its lifetime."""
+    desktop process may keep the first windowed program's output open for its lifetime.
+    Each run's time goes to the standard error stream, which ctest shows on a failure."""
+    started = time.time()
     with tempfile.TemporaryFile() as out:
         rc = subprocess.run([WINE] + list(args), env=environment(), stdin=subprocess.DEVNULL,
                             stdout=out, stderr=subprocess.STDOUT, timeout=timeout).returncode
         out.seek(0)
-        return rc, out.read().decode('utf-8', 'replace')
+        text = out.read().decode('utf-8', 'replace')
+    sys.stderr.write('%.1fs %s\n' % (time.time() - started, ' '.join(args)[:100]))
+    return rc, text
 
 
 def unix_path(windows_path):
