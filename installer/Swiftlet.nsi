@@ -304,6 +304,9 @@ FunctionEnd
 
 Section "Swiftlet"
   SetOutPath "$INSTDIR"
+  ; What earlier upgrades moved aside and the restart has not yet removed.
+  Delete "$INSTDIR\Swiftlet*.old"
+  Delete "$INSTDIR\README.txt.*.old"
   ${If} $Mode == "machine"
     ; An earlier version's service holds its program open.
     Push ""
@@ -485,7 +488,15 @@ Section "Uninstall"
   !insertmacro RemoveFile "Swiftlet.exe"
   !insertmacro RemoveFile "SwiftletConsole.exe"
   !insertmacro RemoveFile "SwiftletSrv.exe"
+  ClearErrors
   !insertmacro RemoveFile "${SHELLEX_DLL}"
+  ${If} ${Errors}
+  ${AndIf} ${FileExists} "$INSTDIR\${SHELLEX_DLL}"
+    ; Held by Explorer, and no restart can be asked for: only administrators may. The
+    ; user's next logon removes it, and the folder when nothing else is in it.
+    WriteRegStr HKCU "Software\Microsoft\Windows\CurrentVersion\RunOnce" "SwiftletRemove" \
+      '"$SYSDIR\cmd.exe" /c del /f /q "$INSTDIR\${SHELLEX_DLL}" & rd "$INSTDIR"'
+  ${EndIf}
   !insertmacro RemoveFile "README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Only an empty folder: anything the user put there stays.

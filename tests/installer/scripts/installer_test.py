@@ -167,6 +167,11 @@ class InstallerTest(unittest.TestCase):
         cls.setup = {v: windows_path(os.path.join(BUILD, 'Swiftlet-%s-setup.exe' % v))
                      for v in (OLD_VERSION, VERSION)}
         os.makedirs(STATE, exist_ok=True)
+        # A run that was stopped left its mark of a warm server behind: without a
+        # persistent server a Wine session may end between two steps, and a new session
+        # boots like a restart.
+        if os.path.exists(os.path.join(STATE, 'warm')):
+            os.remove(os.path.join(STATE, 'warm'))
         wine_session('wine_prepare')
         cls.work = tempfile.mkdtemp(prefix='installer-', dir=STATE)
         cls.remove_leftovers()
