@@ -56,7 +56,9 @@ bool RunCopyServer::StartProgram() {
     m_parameters.Format(L"/FCP %s", PipeName().GetString());
     m_started = SHELLEXECUTEINFOW{};
     m_started.cbSize = sizeof m_started;
-    m_started.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // A start that fails is quiet, like every failure of the hand-over: no message box
+    // from the system on Explorer's thread.
+    m_started.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     m_started.lpVerb = L"open";
     m_started.lpFile = m_programPath->GetString();
     m_started.lpParameters = m_parameters.GetString();

@@ -42,12 +42,14 @@ public:
     DWORD StartedProcessId() const { return m_startedProcessId; }
 
 protected:
-    // Starts the program with ShellExecuteExW; the process handle is kept in m_started.
+    // Starts the program with ShellExecuteExW; its process handle is kept in m_started
+    // and its id in m_startedProcessId.
     virtual bool StartProgram();
     // The client is the program we started, where the system can tell.
     bool IsClientOurProgram() const;
 
     SHELLEXECUTEINFOW m_started;
+    DWORD m_startedProcessId = 0;
 
 private:
     void EndProgramWatch();
@@ -59,7 +61,6 @@ private:
     CString m_parameters;
     DWORD m_connectTimeoutMs = kConnectTimeoutMs;
     bool m_accepting = false;
-    DWORD m_startedProcessId = 0;
 };
 
 }  // namespace ShellEx

@@ -134,23 +134,31 @@ HRESULT RegisterTypeLibrary() {
                                  : RegisterTypeLib(library, path.GetBuffer(), nullptr);
 }
 
+// Whether the classes root holds a registration of our library of this version.
+bool IsTypeLibraryRegistered(HKEY classesRoot) {
+    wchar_t guid[40] = {};
+    if (!StringFromGUID2(kLibraryId, guid, 40)) return false;
+    CString path;
+    path.Format(L"TypeLib\\%s\\%u.%u", guid, kLibraryMajor, kLibraryMinor);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(classesRoot, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
 HRESULT UnregisterTypeLibrary() {
-    HRESULT hr;
-    if (!IsPerUserRegistration()) {
-        hr = UnRegisterTypeLib(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
-    } else {
-        ClassesRoot root;
-        if (FAILED(root.Status())) return root.Status();
-        PerUserClassesOverride redirect(root.Get());
-        if (!redirect.Active()) return E_FAIL;
-        static const DLL::UnRegisterTypeLibForUser forUser;
-        hr = forUser.IsAvailable() ? forUser(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64)
-                                   : UnRegisterTypeLib(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
-    }
-    // A library that is not registered is no failure of unregistering.
-    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-        return S_OK;
-    return hr;
+    ClassesRoot root;
+    if (FAILED(root.Status())) return root.Status();
+    // Unregistering a library that is not registered is no failure; the system's answer
+    // to it differs from system to system.
+    if (!IsTypeLibraryRegistered(root.Get())) return S_OK;
+    if (!IsPerUserRegistration())
+        return UnRegisterTypeLib(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
+    PerUserClassesOverride redirect(root.Get());
+    if (!redirect.Active()) return E_FAIL;
+    static const DLL::UnRegisterTypeLibForUser forUser;
+    return forUser.IsAvailable() ? forUser(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64)
+                                 : UnRegisterTypeLib(kLibraryId, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 // process with good and bad command lines.
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "control/SwiftletApp.h"
@@ -12,6 +10,7 @@
 #include "ipc/PipeNames.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/PipeTestSupport.h"
+#include "tests/support/PlayedUiInstance.h"
 #include "tests/support/TestFiles.h"
 
 using Swiftlet::ISwiftletCore;
@@ -188,43 +187,10 @@ TEST(SwiftletProgram, BadCommandLinesEndQuietly) {
     EXPECT_EQ("keep me", bytes);
 }
 
-namespace {
-
-// Plays the running UI instance on the real job hand-over pipe.
-class RunningInstance : public DesignPatterns::TObserver<Swiftlet::MultiUICommand::ServerCopyFileCommandParam> {
-public:
-    RunningInstance() : server(Swiftlet::PipeNames::JobHandOverPipeName()) {
-        server.Jobs().Attach(this);
-        thread = std::thread([this] { server.Run(); });
-    }
-    ~RunningInstance() override {
-        server.RequestStop();
-        thread.join();
-    }
-    using DesignPatterns::TObserver<Swiftlet::MultiUICommand::ServerCopyFileCommandParam>::Update;
-    void Update(Swiftlet::MultiUICommand::ServerCopyFileCommandParam* job) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        jobs.push_back(*job);
-        job->result = 1;
-    }
-    std::vector<Swiftlet::MultiUICommand::ServerCopyFileCommandParam> Jobs() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return jobs;
-    }
-
-private:
-    Swiftlet::MultiUICommand::Server server;
-    std::thread thread;
-    std::mutex mutex;
-    std::vector<Swiftlet::MultiUICommand::ServerCopyFileCommandParam> jobs;
-};
-
-}  // namespace
-
 TEST(SwiftletProgram, LaterProcessHandsItsJobToTheRunningInstance) {
     PipeTest::FixedPipeLock lock(PipeTest::FixedPipeLock::kHandOver);
     ASSERT_TRUE(lock.Held());
-    RunningInstance instance;
+    PlayedUiInstance instance;
     const CString exe = SwiftletExe();
     // Sizes of paths near the command line's limit of 32767 characters.
     const CString longDestination = L"C:\\" + CString(L'd', 32000);
