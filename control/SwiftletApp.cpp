@@ -61,11 +61,14 @@ bool IsLocalPipeName(const CString& name) {
     return rest.FindOneOf(L"\\/") < 0 && rest != L"." && rest != L"..";
 }
 
-CSwiftletApp::CSwiftletApp() : CWinApp(L"Swiftlet") {}
+CSwiftletApp::CSwiftletApp(Swiftlet::SwiftletCore::LocalRunner runTaskWindow)
+    : CWinApp(L"Swiftlet"), m_runTaskWindow(std::move(runTaskWindow)) {}
 
 CSwiftletApp::~CSwiftletApp() { m_libraries.FreeAll(); }
 
-Swiftlet::ISwiftletCore* CSwiftletApp::CreateCore() { return new (std::nothrow) Swiftlet::SwiftletCore(); }
+Swiftlet::ISwiftletCore* CSwiftletApp::CreateCore() {
+    return new (std::nothrow) Swiftlet::SwiftletCore(m_runTaskWindow);
+}
 
 void CSwiftletApp::SetUpProcess() {
     _wsetlocale(LC_ALL, L"");

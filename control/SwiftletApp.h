@@ -40,7 +40,8 @@ bool IsLocalPipeName(const CString& name);
 class CSwiftletApp : public CWinApp {
     DECLARE_DYNAMIC(CSwiftletApp)
 public:
-    CSwiftletApp();
+    // runTaskWindow: what a process that keeps its job runs it with (the task window).
+    explicit CSwiftletApp(Swiftlet::SwiftletCore::LocalRunner runTaskWindow = {});
     ~CSwiftletApp() override;
 
     BOOL InitInstance() override;
@@ -60,6 +61,8 @@ protected:
     virtual void RunElevated(const CString& pipeName);
 
 private:
+    Swiftlet::SwiftletCore::LocalRunner m_runTaskWindow;
+
     void SetUpProcess();
     void CleanUpProcess();
     // Mode 0's rule, also used by mode 1 once it has the job: only with at least one

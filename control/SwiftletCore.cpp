@@ -1,6 +1,6 @@
 #include "control/SwiftletCore.h"
 
-#include "control/TaskWindowRunner.h"
+#include "foundation/Paths.h"
 #include "ipc/PipeNames.h"
 
 namespace Swiftlet {
@@ -12,12 +12,22 @@ ISwiftletCore* g_core = nullptr;
 ISwiftletCore* GetSwiftletCore() { return g_core; }
 void SetSwiftletCore(ISwiftletCore* core) { g_core = core; }
 
-SwiftletCore::SwiftletCore() : SwiftletCore(PipeNames::JobHandOverPipeName(), &RunTaskWindow) {}
+namespace {
+
+// The full form of a path given relative to the current folder; kept as it is when the
+// system cannot make one.
+CString FullPath(const CString& path) {
+    const CString full = GetFullPath(path);
+    return full.IsEmpty() ? path : full;
+}
+
+}  // namespace
+
+SwiftletCore::SwiftletCore(LocalRunner runLocally)
+    : SwiftletCore(PipeNames::JobHandOverPipeName(), std::move(runLocally)) {}
 
 SwiftletCore::SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally, IPipePeers* peers)
-    : m_client(handOverPipeName, kPipeChunkSize, peers), m_runLocally(std::move(runLocally)) {
-    if (!m_runLocally) m_runLocally = &RunTaskWindow;
-}
+    : m_client(handOverPipeName, kPipeChunkSize, peers), m_runLocally(std::move(runLocally)) {}
 
 SwiftletCore::~SwiftletCore() = default;
 
@@ -42,9 +52,12 @@ int SwiftletCore::HandOver(const std::vector<CString>& sources, const CString& d
 }
 
 int SwiftletCore::Execute(const std::vector<CString>& sources, const CString& destination, int* flag) {
+    std::vector<CString> fullSources;
+    for (const CString& source : sources) fullSources.push_back(FullPath(source));
+    const CString fullDestination = FullPath(destination);
     const int flagValue = flag ? *flag : 0;
-    if (HandOver(sources, destination, flagValue) == 1) return 1;
-    return m_runLocally(sources, destination, flag);
+    if (HandOver(fullSources, fullDestination, flagValue) == 1) return 1;
+    return m_runLocally ? m_runLocally(fullSources, fullDestination, flag) : 0;
 }
 
 }  // namespace Swiftlet

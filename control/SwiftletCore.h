@@ -20,18 +20,20 @@ public:
 
 class SwiftletCore : public ISwiftletCore {
 public:
-    // What runs the job when no running instance takes it; RunTaskWindow unless told
-    // otherwise. Same arguments and result as Execute.
+    // What runs the job when no running instance takes it: the program's task window
+    // (the user interface gives it at start-up). Same arguments and result as Execute.
     using LocalRunner = std::function<int(const std::vector<CString>&, const CString&, int*)>;
 
-    SwiftletCore();
-    // Hands jobs over on another pipe and runs the rest with runLocally (tests, and
-    // hosts that show jobs their own way). peers: what the system says about the
+    // Hands jobs over on the job hand-over pipe; runLocally runs the rest.
+    explicit SwiftletCore(LocalRunner runLocally);
+    // Hands jobs over on another pipe (tests). peers: what the system says about the
     // server's process (the system itself when null).
     SwiftletCore(const CString& handOverPipeName, LocalRunner runLocally, IPipePeers* peers = nullptr);
     ~SwiftletCore() override;
 
     // Hands the job over; failing that, this process becomes a UI instance and runs it.
+    // Relative paths are made full first, against this process's current folder: the
+    // running instance has a current folder of its own.
     int Execute(const std::vector<CString>& sources, const CString& destination, int* flag) override;
 
     // Gives the job to the running instance; 1 when it took it, else 0. An instance that

@@ -27,7 +27,7 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
-int CWinApp::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+int CWinApp::ExitInstance() { return CWinThread::ExitInstance(); }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
     // The runtime's own split of the command line, as the program's arguments were

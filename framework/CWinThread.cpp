@@ -96,7 +96,12 @@ BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTR
 
 BOOL CWinThread::InitInstance() { return FALSE; }
 
-int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+int CWinThread::ExitInstance() {
+    // The code WM_QUIT carried; a thread whose loops ended otherwise (a modal dialog run
+    // from InitInstance) has nothing to report and answers 0, not the last message's
+    // wParam.
+    return m_msgCur.message == WM_QUIT ? static_cast<int>(m_msgCur.wParam) : 0;
+}
 
 BOOL AfxPreTranslateMessage(MSG* msg) noexcept {
     try {

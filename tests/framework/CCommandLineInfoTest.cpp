@@ -115,3 +115,24 @@ TEST(CWinAppTest, SuccessfulInitInstanceRunsTheLoopUntilQuit) {
     PostQuitMessage(5);
     EXPECT_EQ(12, AfxWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(L""), SW_SHOW));
 }
+
+namespace {
+
+// Does all its work in InitInstance, pumping its own messages, as a program that runs a
+// modal dialog there does.
+class CWorkInInitApp : public CWinApp {
+public:
+    BOOL InitInstance() override {
+        ::PostThreadMessageW(::GetCurrentThreadId(), WM_APP, 1, 0);
+        PumpMessage();
+        return FALSE;
+    }
+};
+
+}  // namespace
+
+TEST(CWinAppTest, ExitCodeIsZeroWithoutQuitMessage) {
+    CWorkInInitApp app;
+    EXPECT_EQ(0, AfxWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(L""), SW_SHOW))
+        << "the last message's wParam is no exit code";
+}

@@ -76,6 +76,21 @@ TEST(SwiftletCore, WithNoInstanceRunningTheJobRunsHereAtOnce) {
     EXPECT_EQ(1, local.jobs[0].flag);
 }
 
+TEST(SwiftletCore, RelativePathsAreMadeFullAgainstThisProcesssFolder) {
+    TestFiles::TempDir dir(L"core-relative");
+    wchar_t previous[MAX_PATH * 2];
+    GetCurrentDirectoryW(MAX_PATH * 2, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path()));
+    LocalRuns local;
+    SwiftletCore core(UniquePipeName(L"core-relative"), local.Runner());
+    int copy = 0;
+    EXPECT_EQ(1, core.Execute({L"a.txt", L"sub\\..\\b", L"Z:\\abs"}, L"out", &copy));
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(1u, local.jobs.size());
+    EXPECT_EQ((std::vector<CString>{dir / L"a.txt", dir / L"b", L"Z:\\abs"}), local.jobs[0].sources);
+    EXPECT_EQ(dir / L"out", local.jobs[0].destination);
+}
+
 TEST(SwiftletCore, RunningInstanceInAnotherProcessTakesTheJob) {
     TestFiles::TempDir dir(L"core-host");
     const CString pipe = UniquePipeName(L"core-host");

@@ -143,13 +143,6 @@ TEST(RunCopyServer, WaitEndsWhenNoProgramComes) {
     }
 }
 
-TEST(RunCopyServer, PipeNameCarriesProcessAndThread) {
-    CString expected;
-    expected.Format(L"\\\\.\\pipe\\{22CD6092-7AE3-4A28-B91E-ADCA3D5A1E6A}-%lu-%lu", GetCurrentProcessId(),
-                    GetCurrentThreadId());
-    EXPECT_EQ(expected, RunCopyServer::PipeNameOfThisThread());
-}
-
 TEST(RunCopyClientDecode, OnlyCompleteRepliesAreAccepted) {
     using namespace Swiftlet::RunCopyCommand;
     auto decodeList = [](const Bytes& reply, std::vector<CString>& list) {

@@ -148,13 +148,13 @@ std::vector<Bytes> ScriptedServer::Requests() {
     return m_requests;
 }
 
-ChildProcess::ChildProcess(const wchar_t* program, const CString& arguments) {
+ChildProcess::ChildProcess(const wchar_t* program, const CString& arguments, const CString& folder) {
     CString line = Quote(TestFiles::ExeFolder() + L"\\" + program) + L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, line.GetBuffer(line.GetLength() + 1), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &si, &pi)) {
+    if (CreateProcessW(nullptr, line.GetBuffer(line.GetLength() + 1), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.IsEmpty() ? nullptr : folder.GetString(), &si, &pi)) {
         CloseHandle(pi.hThread);
         m_process = pi.hProcess;
     }

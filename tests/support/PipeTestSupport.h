@@ -111,8 +111,9 @@ private:
 // it is still running.
 class ChildProcess {
 public:
-    // program: file name beside the test executable; arguments: the rest of the line.
-    ChildProcess(const wchar_t* program, const CString& arguments);
+    // program: file name beside the test executable; arguments: the rest of the line;
+    // folder: its current folder (empty: this process's).
+    ChildProcess(const wchar_t* program, const CString& arguments, const CString& folder = CString());
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -120,6 +121,7 @@ public:
     bool Started() const { return m_process != nullptr; }
     DWORD Id() const { return m_process ? GetProcessId(m_process) : 0; }
     bool Running() const;
+    HANDLE Handle() const { return m_process; }
     // Exit code, or -1 when the process did not end within timeoutMs.
     int Wait(DWORD timeoutMs = 60000);
 

@@ -1,0 +1,273 @@
+#include "ui/TaskFrameWnd.h"
+
+#include "control/CoreEventHandler.h"
+#include "control/ErrorText.h"
+#include "engine/CopyException.h"
+#include "ui/FileCopyDlg.h"
+#include "ui/FileCopyFormViewBase.h"
+#include "ui/InterimProgressView.h"
+#include "ui/MessageFormView.h"
+#include "ui/TaskFrameWndListView.h"
+#include "ui/TaskWindowMessages.h"
+
+using namespace Swiftlet;
+
+IMPLEMENT_DYNCREATE(CTaskFrameWnd, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CTaskFrameWnd, CFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_CLOSE()
+    ON_MESSAGE(TaskMessages::kCoreEvent, OnCoreEvent)
+    ON_MESSAGE(TaskMessages::kOperationEnded, OnOperationEnded)
+    ON_MESSAGE(TaskMessages::kCoreStateChanged, OnCoreStateChanged)
+    ON_MESSAGE(TaskMessages::kSetViewMode, OnSetViewMode)
+END_MESSAGE_MAP()
+
+namespace {
+
+// The answer to a question no view of the program asks: what loses nothing. An
+// existing item is kept and an item that fails is left out; anything else ends the job.
+int UnaskedAnswer(const Exception* question) {
+    const CopyException* copy = AsCopyException(question);
+    switch (copy ? copy->type : 0) {
+    case kCopyEncrypted:
+    case kCopyRetryFile:
+    case kCopyOverwriteFiles:
+        return kAnswerSkip;
+    case kCopyOverwrite: {
+        auto* overwrite = static_cast<const CopyExceptionOverwrite*>(copy);
+        const bool bothFolders = (overwrite->sourceData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                 (overwrite->destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        return bothFolders ? kAnswerCancel : kAnswerSkip;
+    }
+    default:
+        return kAnswerCancel;
+    }
+}
+
+}  // namespace
+
+CTaskFrameWnd::~CTaskFrameWnd() {
+    if (!m_handler)
+        return;
+    // The window is gone, so the engine is never blocked by it again: every question
+    // goes unanswered, which cancels too.
+    while (m_core.thread.load()) {
+        m_handler->Cancel();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    m_core.handler = nullptr;
+    delete m_handler;
+}
+
+CFileCopyFormViewBase* CTaskFrameWnd::CreateProgressView(CRuntimeClass* viewClass) {
+    CCreateContext context;
+    context.m_pNewViewClass = viewClass;
+    CWnd* view = CreateView(&context, AFX_IDW_PANE_FIRST);
+    if (view && !view->IsKindOf(RUNTIME_CLASS(CFileCopyFormViewBase))) {
+        view->DestroyWindow();
+        return nullptr;
+    }
+    return static_cast<CFileCopyFormViewBase*>(view);
+}
+
+int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
+    if (CFrameWnd::OnCreate(cs) == -1)
+        return -1;
+    m_detailedView = CreateProgressView(RUNTIME_CLASS(CInterimProgressView));
+    m_compactView = CreateProgressView(RUNTIME_CLASS(CInterimProgressView));
+    if (!m_detailedView || !m_compactView)
+        return -1;
+    m_detailedView->OnInitialUpdate();
+    m_compactView->OnInitialUpdate();
+    ActivateView(this, m_compactView);
+    ActivateView(this, GetProgressView());
+    ModifyStyleEx(0, WS_EX_CONTROLPARENT);
+    try {
+        m_handler = new CoreEventHandlerPost(m_hWnd, TaskMessages::kCoreEvent, TaskMessages::kCoreStateChanged);
+    } catch (...) {
+        return -1;
+    }
+    m_core.handler = m_handler;
+    // A job whose thread cannot start would never end, and neither would its panel.
+    return m_core.Start() == 1 ? 0 : -1;
+}
+
+CFileCopyFormViewBase* CTaskFrameWnd::GetProgressView() const {
+    return m_viewMode == TaskMessages::kViewDetailed ? m_detailedView : m_compactView;
+}
+
+bool CTaskFrameWnd::IsProgressView(const CWnd* view) const {
+    return view && (view == m_detailedView || view == m_compactView);
+}
+
+void CTaskFrameWnd::RecalcLayout(BOOL notify) {
+    if (GetActiveView())
+        CFrameWnd::RecalcLayout(notify);
+}
+
+int CTaskFrameWnd::FitToContent() {
+    CView* view = GetActiveView();
+    if (!view)
+        return 0;
+    CRect rect;
+    view->GetWindowRect(&rect);
+    CRect frame(0, 0, rect.Width(), rect.Height());
+    CalcWindowRect(&frame);
+    SetWindowPos(nullptr, 0, 0, frame.Width(), frame.Height(), SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+    return 1;
+}
+
+void CTaskFrameWnd::PropagateSize() {
+    if (!m_list || !m_list->m_hWnd)
+        return;
+    if (m_list->SendMessage(m_sizeMessage, 0, reinterpret_cast<LPARAM>(this)) == 1)
+        return;
+    if (FitToContent() == 1)
+        m_list->SendMessage(m_sizeMessage, 1, reinterpret_cast<LPARAM>(this));
+}
+
+void CTaskFrameWnd::OnClose() {
+    // Closing a panel is cancelling its operation through its view; the panel itself
+    // goes when the operation has ended.
+    m_closeRequested = true;
+    if (CView* view = GetActiveView())
+        view->PostMessage(WM_CLOSE);
+}
+
+LRESULT CTaskFrameWnd::OnCoreEvent(WPARAM wParam, LPARAM) {
+    auto* handler = reinterpret_cast<CoreEventHandlerPost*>(wParam);
+    if (!handler || handler != m_handler)
+        return 0;
+    bool waiting = false;
+    try {
+        if (handler->event)
+            waiting = DispatchCoreEvent(*handler->event);
+    } catch (...) {
+        waiting = false;  // the engine goes on with whatever the event holds
+    }
+    if (!waiting)
+        handler->Answer();
+    return 0;
+}
+
+bool CTaskFrameWnd::DispatchCoreEvent(CoreEvent& event) {
+    switch (event.eventCode) {
+    case kEventCoreEnd:
+        PostMessage(TaskMessages::kOperationEnded, 1);
+        return false;
+    case kEventError:
+        // The user has closed the job: what it reports on its way out keeps no one.
+        return m_closeRequested ? false : ShowError(event.status.exception);
+    case kEventQuestion:
+        if (m_closeRequested) {
+            event.answer = kAnswerCancel;
+            return false;
+        }
+        return AskQuestion(event);
+    case kEventFindBegin:
+    case kEventCopyBegin:
+        if (m_closeRequested)
+            m_handler->Cancel();
+        [[fallthrough]];
+    case kEventFindEnd:
+    case kEventProgress:
+    case kEventReadProgress:
+    case kEventWriteProgress:
+        m_detailedView->HandleCoreEvent(event.eventCode);
+        m_compactView->HandleCoreEvent(event.eventCode);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CTaskFrameWnd::ShowError(const Exception* e) {
+    const CopyException* copy = AsCopyException(e);
+    if (copy && (copy->type == kCopyCancelled || copy->type == kCopyStopForElevation))
+        return false;
+    CString text = GetExceptionPath(e);
+    if (!text.IsEmpty())
+        text += L"\n\n";
+    text += GetErrorText(e, static_cast<int>(m_core.option.move));
+    CCreateContext context;
+    context.m_pNewViewClass = RUNTIME_CLASS(CMessageFormView);
+    CWnd* view = CreateView(&context, AFX_IDW_PANE_FIRST);
+    if (!view)
+        return false;
+    auto* message = static_cast<CMessageFormView*>(view);
+    message->SetQuestion(text);
+    ShowUserView(message);
+    return true;
+}
+
+bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
+    // The views that ask the user about one existing file, several existing files or an
+    // item that fails are not part of the program yet.
+    event.answer = UnaskedAnswer(event.status.exception);
+    return false;
+}
+
+void CTaskFrameWnd::ShowUserView(CTaskFrameFormView* view) {
+    ActivateView(this, view);
+    if (m_taskWindow)
+        m_taskWindow->ShowNow();
+}
+
+LRESULT CTaskFrameWnd::OnOperationEnded(WPARAM wParam, LPARAM) {
+    if (wParam != 1)
+        return 0;
+    RemoveOperation(m_list, this);
+    DestroyWindow();  // the panel is deleted with its window
+    return 0;
+}
+
+LRESULT CTaskFrameWnd::OnCoreStateChanged(WPARAM wParam, LPARAM) {
+    if (!m_handler || reinterpret_cast<CoreEventHandlerPost*>(wParam) != m_handler)
+        return 0;
+    m_detailedView->HandleStateChanged();
+    m_compactView->HandleStateChanged();
+    return 0;
+}
+
+LRESULT CTaskFrameWnd::OnSetViewMode(WPARAM wParam, LPARAM) {
+    m_viewMode = static_cast<int>(wParam);
+    // A question stays; the new mode shows when the panel returns to its progress.
+    if (IsProgressView(GetActiveView()))
+        ActivateView(this, GetProgressView());
+    return 0;
+}
+
+void ActivateView(CTaskFrameWnd* panel, CView* view) {
+    if (!panel)
+        return;
+    if (CView* active = panel->GetActiveView()) {
+        active->ShowWindow(SW_HIDE);
+        active->SetDlgCtrlID(AFX_IDW_PANE_FIRST + 1);
+    }
+    panel->SetActiveView(view, TRUE);
+    if (view) {
+        view->SetDlgCtrlID(AFX_IDW_PANE_FIRST);
+        view->ShowWindow(SW_SHOW);
+    }
+    panel->PropagateSize();
+    if (CWnd* list = panel->GetList()) {
+        NMHDR header{panel->m_hWnd, 0, TaskMessages::kNotifyPanelViewSwitched};
+        list->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    }
+}
+
+void AnswerQuestion(CTaskFrameWnd* panel, CTaskFrameFormView* view) {
+    if (!panel || !view)
+        return;
+    CoreEventHandlerPost* handler = panel->GetHandler();
+    if (handler) {
+        if (handler->event)
+            view->WriteAnswer(*handler->event);
+        handler->Answer();
+    }
+    ActivateView(panel, panel->GetProgressView());
+    view->DestroyWindow();
+}
