@@ -124,8 +124,10 @@ public:
     BOOL DrawFrameControl(LPRECT rect, UINT type, UINT state) noexcept {
         return ::DrawFrameControl(m_hDC, rect, type, state);
     }
+    // The blending calls go to gdi32's own exports, which msimg32 only forwards to: the
+    // program then never maps msimg32 for a job that draws nothing.
     BOOL GradientFill(TRIVERTEX* vertices, ULONG count, void* mesh, ULONG meshCount, DWORD mode) noexcept {
-        return ::GradientFill(m_hDC, vertices, count, mesh, meshCount, mode);
+        return ::GdiGradientFill(m_hDC, vertices, count, mesh, meshCount, mode);
     }
 
     // Bitmaps and icons
@@ -139,12 +141,12 @@ public:
     }
     BOOL TransparentBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int srcWidth,
                         int srcHeight, UINT transparent) noexcept {
-        return ::TransparentBlt(m_hDC, x, y, width, height, src->m_hDC, xSrc, ySrc, srcWidth, srcHeight,
+        return ::GdiTransparentBlt(m_hDC, x, y, width, height, src->m_hDC, xSrc, ySrc, srcWidth, srcHeight,
                                 transparent);
     }
     BOOL AlphaBlend(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int srcWidth,
                     int srcHeight, BLENDFUNCTION blend) noexcept {
-        return ::AlphaBlend(m_hDC, x, y, width, height, src->m_hDC, xSrc, ySrc, srcWidth, srcHeight, blend);
+        return ::GdiAlphaBlend(m_hDC, x, y, width, height, src->m_hDC, xSrc, ySrc, srcWidth, srcHeight, blend);
     }
     BOOL PatBlt(int x, int y, int width, int height, DWORD rop) noexcept {
         return ::PatBlt(m_hDC, x, y, width, height, rop);

@@ -504,5 +504,9 @@ Section "Uninstall"
 
   ; Last, so that whoever waits for the removal can wait for the entry to go.
   DeleteRegKey SHCTX "${UNINST_KEY}"
+  ; A user's own list of installed programs is made by the first per-user installer.
+  ${If} $Mode == "user"
+    !insertmacro RemoveEmptyKey "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+  ${EndIf}
   ${IfThen} ${RebootFlag} ${|} SetErrorLevel 3010 ${|}
 SectionEnd

@@ -310,12 +310,12 @@ public:
         SetStretchBltMode(m_dc, COLORONCOLOR);
         StretchBlt(m_dc, x, y, bm.bmWidth * scale, bm.bmHeight * scale, source, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         const int sx = x + bm.bmWidth * scale + 8;
-        TransparentBlt(m_dc, sx, y, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, kWhite);
+        GdiTransparentBlt(m_dc, sx, y, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, kWhite);
         RECT grey{sx, y + bm.bmHeight + 4, sx + bm.bmWidth, y + 2 * bm.bmHeight + 4};
         HBRUSH brush = CreateSolidBrush(RGB(200, 200, 200));
         FillRect(m_dc, &grey, brush);
         DeleteObject(brush);
-        TransparentBlt(m_dc, sx, grey.top, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, kWhite);
+        GdiTransparentBlt(m_dc, sx, grey.top, bm.bmWidth, bm.bmHeight, source, 0, 0, bm.bmWidth, bm.bmHeight, kWhite);
         SelectObject(source, old);
         DeleteDC(source);
         DeleteObject(image);

@@ -50,7 +50,7 @@ std::unique_ptr<TestCanvas> Artwork(UINT id, int width, int height) {
     HDC source = ::CreateCompatibleDC(canvas->Dc());
     HGDIOBJ old = ::SelectObject(source, image);
     const CSize size = image.GetSize();
-    ::TransparentBlt(canvas->Dc(), 0, 0, width, height, source, 0, 0, size.cx, size.cy, kWhite);
+    ::GdiTransparentBlt(canvas->Dc(), 0, 0, width, height, source, 0, 0, size.cx, size.cy, kWhite);
     ::SelectObject(source, old);
     ::DeleteDC(source);
     return canvas;

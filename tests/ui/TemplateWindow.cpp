@@ -22,7 +22,7 @@ void DrawItem(const DRAWITEMSTRUCT& item) {
         GetObjectW(image, sizeof bm, &bm);
         HDC source = CreateCompatibleDC(item.hDC);
         HGDIOBJ old = SelectObject(source, image);
-        TransparentBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
+        GdiTransparentBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
                        bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
         SelectObject(source, old);
         DeleteDC(source);

@@ -97,13 +97,16 @@ NOISE = ['hkey_local_machine\\software\\microsoft\\cryptography\\rng',
          # the display's settings, written when the desktop starts
          'hkey_local_machine\\system\\currentcontrolset\\control\\video\\',
          'hkey_local_machine\\hardware\\devicemap\\video']
+# The same for the current user when the export names it by its SID ("temporary system
+# parameters" appear there once a program has shown a window).
+NOISE_PATTERNS = [re.compile(r'hkey_users\\[^\\]+\\software\\wine\\')]
 
 
 def changes(before, after):
     """Keys and value lines present after and not before (added or changed)."""
     found = []
     for key, values in after.items():
-        if any(key.startswith(n) for n in NOISE):
+        if any(key.startswith(n) for n in NOISE) or any(p.match(key) for p in NOISE_PATTERNS):
             continue
         if key not in before:
             found.append('[%s]' % key)
