@@ -8,6 +8,8 @@
 #include "ui/FileCopyFormSimpleView.h"
 #include "ui/FileCopyFormView.h"
 #include "ui/MessageFormView.h"
+#include "ui/OverwriteFileView.h"
+#include "ui/OverwriteFilesView.h"
 #include "ui/TaskFrameWndListView.h"
 #include "ui/TaskWindowMessages.h"
 
@@ -44,6 +46,11 @@ int UnaskedAnswer(const Exception* question) {
     default:
         return kAnswerCancel;
     }
+}
+
+bool HasFolder(const CopyExceptionOverwrite& question) {
+    return ((question.sourceData.dwFileAttributes | question.destinationData.dwFileAttributes) &
+            FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -193,28 +200,53 @@ bool CTaskFrameWnd::ShowError(const Exception* e) {
     if (!text.IsEmpty())
         text += L"\n\n";
     text += GetErrorText(e, static_cast<int>(m_core.option.move));
-    CCreateContext context;
-    context.m_pNewViewClass = RUNTIME_CLASS(CMessageFormView);
-    CWnd* view = CreateView(&context, AFX_IDW_PANE_FIRST);
-    if (!view)
+    auto* message = static_cast<CMessageFormView*>(CreateQuestionView(RUNTIME_CLASS(CMessageFormView)));
+    if (!message)
         return false;
-    auto* message = static_cast<CMessageFormView*>(view);
     message->SetQuestion(text);
     ShowUserView(message);
     return true;
 }
 
+CWnd* CTaskFrameWnd::CreateQuestionView(CRuntimeClass* viewClass) {
+    CCreateContext context;
+    context.m_pNewViewClass = viewClass;
+    return CreateView(&context, AFX_IDW_PANE_FIRST);
+}
+
 bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
-    // The views that ask the user about one existing file, several existing files or an
-    // item that fails are not part of the program yet.
-    event.answer = UnaskedAnswer(event.status.exception);
-    return false;
+    const CopyException* copy = AsCopyException(event.status.exception);
+    CTaskFrameFormView* view = nullptr;
+    if (copy && copy->type == kCopyOverwriteFiles) {
+        auto* files = static_cast<COverwriteFilesView*>(CreateQuestionView(RUNTIME_CLASS(COverwriteFilesView)));
+        if (files)
+            files->SetQuestion(*static_cast<const CopyExceptionOverwriteFiles*>(copy), event.status.items.total,
+                               m_core.option.move != 0);
+        view = files;
+    } else if (copy && copy->type == kCopyOverwrite && !HasFolder(*static_cast<const CopyExceptionOverwrite*>(copy))) {
+        auto* file = static_cast<COverwriteFileView*>(CreateQuestionView(RUNTIME_CLASS(COverwriteFileView)));
+        if (file)
+            file->SetQuestion(*static_cast<const CopyExceptionOverwrite*>(copy));
+        view = file;
+    }
+    if (!view) {
+        // The views that ask about an item that fails are not part of the program yet.
+        event.answer = UnaskedAnswer(event.status.exception);
+        return false;
+    }
+    ShowUserView(view);
+    return true;
 }
 
 void CTaskFrameWnd::ShowUserView(CTaskFrameFormView* view) {
     ActivateView(this, view);
-    if (m_taskWindow)
+    if (m_taskWindow) {
         m_taskWindow->ShowNow();
+        // The user is asked: the window comes up from the task bar and to the front.
+        if (m_taskWindow->IsIconic())
+            m_taskWindow->ShowWindow(SW_RESTORE);
+        ::SetForegroundWindow(m_taskWindow->m_hWnd);
+    }
 }
 
 LRESULT CTaskFrameWnd::OnOperationEnded(WPARAM wParam, LPARAM) {

@@ -65,7 +65,9 @@ private:
     bool DispatchCoreEvent(Swiftlet::CoreEvent& event);
     bool ShowError(const Exception* e);
     bool AskQuestion(Swiftlet::CoreEvent& event);
-    // Makes view the active one and shows the task window at once.
+    // A new view of viewClass for a question or report; null when it cannot be made.
+    CWnd* CreateQuestionView(CRuntimeClass* viewClass);
+    // Makes view the active one and shows the task window at once, in front.
     void ShowUserView(CTaskFrameFormView* view);
 
     CFileCopyFormViewBase* m_detailedView = nullptr;
