@@ -1,11 +1,15 @@
 // The questions a job asks in its panel, answered in the real Swiftlet.exe with the
-// clicks a user makes: files that already exist at the destination, and error reports.
+// clicks a user makes, and the one-file question in a window of the test.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "ControlTestSupport.h"
 #include "TaskWindowDriver.h"
+#include "control/CoreEvent.h"
+#include "framework/CFrameWnd.h"
+#include "ui/OverwriteFileView.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestFiles.h"
@@ -117,4 +121,62 @@ TEST_F(QuestionView, ClosingThePanelOfAQuestionCancelsTheJob) {
     EXPECT_EQ(0, m_swiftlet->Wait(60000));
     EXPECT_EQ("old", Contents(L"dst\\tree\\f0.txt"));
     EXPECT_EQ("old", Contents(L"dst\\tree\\f1.txt"));
+}
+
+// The one-file question, which a job asks when it decides on each existing file as it
+// meets it: shown in a window of this process, over two real files.
+TEST(OverwriteFileView, ShowsBothFilesAndYesWithTheCheckBoxOverwritesFromNowOn) {
+    PrepareWindowTest();
+    TestFiles::TempDir dir(L"overwrite-one");
+    const CString existing = dir / L"dst\\報告書.txt";
+    const CString incoming = dir / L"src\\報告書.txt";
+    ASSERT_TRUE(TestFiles::MakeFolders(dir / L"dst") && TestFiles::MakeFolders(dir / L"src"));
+    ASSERT_TRUE(TestFiles::WriteBytes(existing, std::string(1000, 'o')));
+    ASSERT_TRUE(TestFiles::WriteBytes(incoming, std::string(3000, 'n')));
+    WIN32_FILE_ATTRIBUTE_DATA existingData{}, incomingData{};
+    ASSERT_TRUE(GetFileAttributesExW(existing, GetFileExInfoStandard, &existingData));
+    ASSERT_TRUE(GetFileAttributesExW(incoming, GetFileExInfoStandard, &incomingData));
+    const Swiftlet::CopyExceptionOverwrite question(incoming, incomingData, existing, existingData);
+
+    CWhiteHost host;
+    ASSERT_TRUE(host.Open(L"overwrite", 480, 400));
+    auto* view = new COverwriteFileView;  // a view deletes itself with its window
+    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 10, 10), &host, AFX_IDW_PANE_FIRST, nullptr));
+    view->SetQuestion(question);
+    view->ShowWindow(SW_SHOW);
+    const HWND v = view->m_hWnd;
+
+    auto line = [](UINT id, const CString& value) {
+        CString text;
+        text.Format(id, value.GetString());
+        return text;
+    };
+    EXPECT_EQ(line(IDS_INFO_NAME, L"報告書.txt"), WindowText(GetDlgItem(v, IDC_EXISTING_NAME)));
+    EXPECT_EQ(line(IDS_INFO_LOCATION, dir / L"dst"), WindowText(GetDlgItem(v, IDC_EXISTING_FOLDER)));
+    EXPECT_EQ(line(IDS_INFO_LOCATION, dir / L"src"), WindowText(GetDlgItem(v, IDC_NEW_FOLDER)));
+    EXPECT_EQ(line(IDS_INFO_SIZE, Swiftlet::FormatByteSize(1000)), WindowText(GetDlgItem(v, IDC_EXISTING_SIZE)));
+    EXPECT_EQ(line(IDS_INFO_SIZE, Swiftlet::FormatByteSize(3000)), WindowText(GetDlgItem(v, IDC_NEW_SIZE)));
+    const CString time = COverwriteFileView::TimeText(incomingData.ftLastWriteTime);
+    EXPECT_FALSE(time.IsEmpty());
+    EXPECT_EQ(line(IDS_INFO_MODIFIED, time), WindowText(GetDlgItem(v, IDC_NEW_MODIFIED)));
+    EXPECT_NE(0, SendDlgItemMessageW(v, IDC_QUESTION_ICON, STM_GETICON, 0, 0)) << "the warning icon";
+    EXPECT_EQ(0, view->GetActionState() == kActionInterrupted ? 0 : 1);
+    EXPECT_TRUE(SaveWindowScreenshot(host.m_hWnd, L"question-overwrite-file"));
+
+    SendDlgItemMessageW(v, IDC_APPLY_TO_ALL, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(v, IDC_YES, BM_CLICK, 0, 0);
+    Swiftlet::CoreEvent event;
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerOverwrite, event.answer);
+    EXPECT_EQ(1, event.applyToAll);
+
+    SendDlgItemMessageW(v, IDC_APPLY_TO_ALL, BM_CLICK, 0, 0);
+    SendMessageW(v, WM_CLOSE, 0, 0);  // closing the view is cancelling the job
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerCancel, event.answer);
+    EXPECT_EQ(0, event.applyToAll);
+    SendDlgItemMessageW(v, IDC_SKIP, BM_CLICK, 0, 0);
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerSkip, event.answer);
+    view->DestroyWindow();
 }
