@@ -77,6 +77,7 @@ private:
     // is carried out when it does, and a question or error that comes after it is
     // answered with cancel instead of waiting for a view nobody will close.
     bool m_closeRequested = false;
+    int m_move = 0;  // the job's move flag, as the error view reads it
 };
 
 // Makes view the panel's only visible view (null: none) and lets the panel, the list and
