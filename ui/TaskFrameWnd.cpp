@@ -7,7 +7,10 @@
 #include "ui/FileCopyFormViewBase.h"
 #include "ui/FileCopyFormSimpleView.h"
 #include "ui/FileCopyFormView.h"
+#include "ui/ErrorFormView2.h"
 #include "ui/MessageFormView.h"
+#include "ui/OverwriteFileView.h"
+#include "ui/OverwriteFilesView.h"
 #include "ui/TaskFrameWndListView.h"
 #include "ui/TaskWindowMessages.h"
 
@@ -26,24 +29,18 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The answer to a question no view of the program asks: what loses nothing. An
-// existing item is kept and an item that fails is left out; anything else ends the job.
-int UnaskedAnswer(const Exception* question) {
-    const CopyException* copy = AsCopyException(question);
-    switch (copy ? copy->type : 0) {
-    case kCopyEncrypted:
-    case kCopyRetryFile:
-    case kCopyOverwriteFiles:
-        return kAnswerSkip;
-    case kCopyOverwrite: {
-        auto* overwrite = static_cast<const CopyExceptionOverwrite*>(copy);
-        const bool bothFolders = (overwrite->sourceData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                                 (overwrite->destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        return bothFolders ? kAnswerCancel : kAnswerSkip;
-    }
-    default:
-        return kAnswerCancel;
-    }
+// How many of the two items of a clash are folders.
+int FolderCount(const CopyExceptionOverwrite& question) {
+    return ((question.sourceData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0) +
+           ((question.destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0);
+}
+
+// A file that meets a folder of its name at the destination.
+bool IsNameTaken(const CopyException* copy) {
+    if (!copy || copy->type != kCopyRetryFile)
+        return false;
+    const auto* retry = static_cast<const CopyExceptionRetryFile*>(copy);
+    return retry->error && retry->error->error == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -193,28 +190,65 @@ bool CTaskFrameWnd::ShowError(const Exception* e) {
     if (!text.IsEmpty())
         text += L"\n\n";
     text += GetErrorText(e, static_cast<int>(m_core.option.move));
-    CCreateContext context;
-    context.m_pNewViewClass = RUNTIME_CLASS(CMessageFormView);
-    CWnd* view = CreateView(&context, AFX_IDW_PANE_FIRST);
-    if (!view)
+    auto* message = static_cast<CMessageFormView*>(CreateQuestionView(RUNTIME_CLASS(CMessageFormView)));
+    if (!message)
         return false;
-    auto* message = static_cast<CMessageFormView*>(view);
     message->SetQuestion(text);
     ShowUserView(message);
     return true;
 }
 
+CWnd* CTaskFrameWnd::CreateQuestionView(CRuntimeClass* viewClass) {
+    CCreateContext context;
+    context.m_pNewViewClass = viewClass;
+    return CreateView(&context, AFX_IDW_PANE_FIRST);
+}
+
 bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
-    // The views that ask the user about one existing file, several existing files or an
-    // item that fails are not part of the program yet.
-    event.answer = UnaskedAnswer(event.status.exception);
-    return false;
+    const CopyException* copy = AsCopyException(event.status.exception);
+    const int type = copy ? copy->type : 0;
+    const int folders = type == kCopyOverwrite ? FolderCount(*static_cast<const CopyExceptionOverwrite*>(copy)) : 0;
+    CTaskFrameFormView* view = nullptr;
+    if (type == kCopyOverwriteFiles) {
+        auto* files = static_cast<COverwriteFilesView*>(CreateQuestionView(RUNTIME_CLASS(COverwriteFilesView)));
+        if (files)
+            files->SetQuestion(*static_cast<const CopyExceptionOverwriteFiles*>(copy), event.status.items.total,
+                               m_core.option.move != 0);
+        view = files;
+    } else if (type == kCopyOverwrite && folders == 0) {
+        auto* file = static_cast<COverwriteFileView*>(CreateQuestionView(RUNTIME_CLASS(COverwriteFileView)));
+        if (file)
+            file->SetQuestion(*static_cast<const CopyExceptionOverwrite*>(copy));
+        view = file;
+    } else if (IsNameTaken(copy) || (type == kCopyOverwrite && folders == 1)) {
+        auto* error = static_cast<CErrorFormView2*>(CreateQuestionView(RUNTIME_CLASS(CErrorFormView2)));
+        if (error) {
+            m_move = static_cast<int>(m_core.option.move);
+            error->SetQuestion(event.status.exception, &m_move);
+        }
+        view = error;
+    }
+    if (!view) {
+        // The questions about a file in use, a file that cannot be read and an encrypted
+        // item are not asked yet: what loses nothing is done instead, the item is left
+        // out. Two folders of one name are merged without asking; a clash of two folders
+        // that comes here anyway, or a question of no known kind, ends the job.
+        event.answer = (type == kCopyRetryFile || type == kCopyEncrypted) ? kAnswerSkip : kAnswerCancel;
+        return false;
+    }
+    ShowUserView(view);
+    return true;
 }
 
 void CTaskFrameWnd::ShowUserView(CTaskFrameFormView* view) {
     ActivateView(this, view);
-    if (m_taskWindow)
+    if (m_taskWindow) {
         m_taskWindow->ShowNow();
+        // The user is asked: the window comes up from the task bar and to the front.
+        if (m_taskWindow->IsIconic())
+            m_taskWindow->ShowWindow(SW_RESTORE);
+        ::SetForegroundWindow(m_taskWindow->m_hWnd);
+    }
 }
 
 LRESULT CTaskFrameWnd::OnOperationEnded(WPARAM wParam, LPARAM) {

@@ -65,7 +65,9 @@ private:
     bool DispatchCoreEvent(Swiftlet::CoreEvent& event);
     bool ShowError(const Exception* e);
     bool AskQuestion(Swiftlet::CoreEvent& event);
-    // Makes view the active one and shows the task window at once.
+    // A new view of viewClass for a question or report; null when it cannot be made.
+    CWnd* CreateQuestionView(CRuntimeClass* viewClass);
+    // Makes view the active one and shows the task window at once, in front.
     void ShowUserView(CTaskFrameFormView* view);
 
     CFileCopyFormViewBase* m_detailedView = nullptr;
@@ -75,6 +77,7 @@ private:
     // is carried out when it does, and a question or error that comes after it is
     // answered with cancel instead of waiting for a view nobody will close.
     bool m_closeRequested = false;
+    int m_move = 0;  // the job's move flag, as the error view reads it
 };
 
 // Makes view the panel's only visible view (null: none) and lets the panel, the list and

@@ -78,11 +78,11 @@ const TemplateSpec kTemplates[] = {
          {IDCANCEL, L"Button", 174, 143, 50, 14, BS_PUSHBUTTON, 0, L"キャンセル"},
          {IDC_APPLY_TO_ALL, L"Button", 30, 163, 194, 10, BS_AUTOCHECKBOX, 0, L"すべての項目にこれを実行する(&A)"},
      }},
-    {IDD_MESSAGE, kView, 0, 231, 59, L"",
+    {IDD_MESSAGE, kView, 0, 231, 67, L"",
      {
          {IDC_QUESTION_ICON, L"Static", 7, 7, 18, 21, SS_ICON, 0, L""},
-         {IDC_MESSAGE_TEXT, L"Static", 30, 7, 194, 24, SS_LEFT, 0, L""},
-         {IDOK, L"Button", 174, 38, 50, 14, BS_DEFPUSHBUTTON, 0, L"OK"},
+         {IDC_MESSAGE_TEXT, L"Static", 30, 7, 194, 32, SS_LEFT, 0, L""},
+         {IDOK, L"Button", 174, 46, 50, 14, BS_DEFPUSHBUTTON, 0, L"OK"},
      }},
     {IDD_PROGRESS_COMPACT, kView, 0, 231, 53, L"",
      {
@@ -107,13 +107,13 @@ const TemplateSpec kTemplates[] = {
          {IDC_SKIP, L"Button", 120, 103, 50, 14, BS_PUSHBUTTON, 0, L"スキップ(&S)"},
          {IDCANCEL, L"Button", 174, 103, 50, 14, BS_PUSHBUTTON, 0, L"キャンセル"},
      }},
-    {IDD_OVERWRITE_FILES, kView, 0, 231, 125, L"",
+    {IDD_OVERWRITE_FILES, kView, 0, 231, 131, L"",
      {
          {IDC_CONFLICT_FROM_TO, L"SysLink", 7, 7, 217, 8, 0, 0, L""},
          {IDC_CONFLICT_HEADING, L"Static", 7, 22, 217, 12, SS_LEFT, 0, L""},
          {IDC_REPLACE_LINK, L"Button", 7, 41, 217, 25, BS_DEFCOMMANDLINK, 0, L"宛先のフォルダーにあるファイルを置き換える(&R)"},
          {IDC_SKIP_LINK, L"Button", 7, 67, 217, 25, BS_COMMANDLINK, 0, L"このファイルをスキップする(&S)"},
-         {IDC_CHOOSE_LINK, L"Button", 7, 93, 217, 25, BS_COMMANDLINK, 0, L"宛先のフォルダーに保存するファイルを選択する(&C)"},
+         {IDC_CHOOSE_LINK, L"Button", 7, 93, 217, 31, BS_COMMANDLINK, 0, L"宛先のフォルダーに保存するファイルを選択する(&C)"},
      }},
     {IDD_CHOOSE_FILES, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 270, 276,
      L"ファイルの競合",
@@ -348,6 +348,10 @@ const PlacedText kTexts[] = {
     {IDD_OVERWRITE_FILE, IDCANCEL, nullptr},
     {IDD_OVERWRITE_FILE, IDC_APPLY_TO_ALL, nullptr},
     {IDD_MESSAGE, IDOK, nullptr},
+    // A report: the item's path, a blank line and an error text of two lines.
+    {IDD_MESSAGE, IDC_MESSAGE_TEXT,
+     L"C:\\Users\\山田\\Documents\\経理部\r\n\r\n"
+     L"別のプロセスがこのファイルを使用しているため、プロセスはファイルにアクセスできません。"},
     {IDD_ERROR_QUESTION, IDC_APPLY_TO_ALL, nullptr},
     {IDD_ERROR_QUESTION, IDC_MAIN_ACTION, L"再試行(&R)"},
     {IDD_ERROR_QUESTION, IDC_MAIN_ACTION, L"続行(&C)"},
@@ -361,10 +365,7 @@ const PlacedText kTexts[] = {
     {IDD_ERROR_QUESTION, IDC_ERROR_TEXT, L"コピーを続行するには管理者のアクセス許可を提供する必要があります。"},
     {IDD_OVERWRITE_FILES, IDC_REPLACE_LINK, L"宛先のフォルダーにある複数のファイルを置き換える(&R)"},
     {IDD_OVERWRITE_FILES, IDC_SKIP_LINK, L"これらの複数のファイルをスキップする(&S)"},
-    // The plural text of this link (3169) takes two lines in Wine's font and is cut by a
-    // few pixels at the bottom of its 25 dialog units; it stays readable, so the link
-    // keeps its size.
-    {IDD_OVERWRITE_FILES, IDC_CHOOSE_LINK, nullptr},
+    {IDD_OVERWRITE_FILES, IDC_CHOOSE_LINK, L"宛先のフォルダーに保存する複数のファイルを選択する(&C)"},
     {IDD_CHOOSE_FILES, IDC_STATIC, nullptr},
     {IDD_CHOOSE_FILES, IDC_SKIP_SAME_FILES, L"日付とサイズが同じ9999ファイルをスキップする(&S)"},
     {IDD_CHOOSE_FILES, IDC_CONTINUE, nullptr},

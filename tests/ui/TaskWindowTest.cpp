@@ -333,6 +333,7 @@ TEST_F(TaskWindow, ErrorIsShownInItsPanelUntilTheUserHasReadIt) {
     EXPECT_EQ(caption, WindowText(window));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_DETAILS_TOGGLE))) << "no job runs to show details of";
     EXPECT_TRUE(swiftlet->Running());
+    EXPECT_TRUE(SaveWindowScreenshot(window, L"task-window-error-report"));
 
     SendMessageW(ViewItem(panel, IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(0, swiftlet->Wait(60000));

@@ -1,0 +1,218 @@
+// The questions a job asks in its panel, answered in the real Swiftlet.exe with the
+// clicks a user makes, and the one-file question in a window of the test.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "ControlTestSupport.h"
+#include "TaskWindowDriver.h"
+#include "control/CoreEvent.h"
+#include "foundation/Exception.h"
+#include "framework/CFrameWnd.h"
+#include "ui/OverwriteFileView.h"
+#include "tests/support/PipeTestSupport.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestFiles.h"
+#include "ui/resource.h"
+
+using namespace TaskWindowDriver;
+using PipeTest::ChildProcess;
+using PipeTest::Quote;
+
+namespace {
+
+class QuestionView : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_lock.Held()); }
+
+    // A source folder "tree" with count files and a destination that already holds a
+    // copy of every file with other contents.
+    void MakeConflicts(int count) {
+        for (int i = 0; i < count; ++i) {
+            CString name;
+            name.Format(L"tree\\f%d.txt", i);
+            ASSERT_TRUE(TestFiles::WriteBytes(m_dir / name.GetString(), "new " + std::to_string(i)));
+            name.Format(L"dst\\tree\\f%d.txt", i);
+            ASSERT_TRUE(TestFiles::MakeFolders(m_dir / L"dst\\tree"));
+            ASSERT_TRUE(TestFiles::WriteBytes(m_dir / name.GetString(), "old"));
+        }
+    }
+
+    // Starts the copy of tree into dst and waits for its panel to ask about the
+    // existing files; the panel, or null.
+    HWND StartConflictingCopy() {
+        m_swiftlet = std::make_unique<ChildProcess>(L"Swiftlet.exe",
+                                                    Quote(m_dir / L"tree") + L" " + Quote(m_dir / L"dst"));
+        HWND panel = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            m_window = FindTaskWindow(m_swiftlet->Id());
+            if (!m_window || !IsWindowVisible(m_window) || Panels(m_window).size() != 1)
+                return false;
+            panel = Panels(m_window)[0];
+            return ViewItem(panel, IDC_REPLACE_LINK) != nullptr;
+        }));
+        return panel;
+    }
+
+    std::string Contents(const wchar_t* relative) {
+        std::string bytes;
+        EXPECT_TRUE(TestFiles::ReadBytes(m_dir / relative, bytes));
+        return bytes;
+    }
+
+    PipeTest::FixedPipeLock m_lock{PipeTest::FixedPipeLock::kHandOver};
+    TestFiles::TempDir m_dir{L"question"};
+    std::unique_ptr<ChildProcess> m_swiftlet;
+    HWND m_window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(QuestionView, ManyExistingFilesAreReplacedTogether) {
+    MakeConflicts(3);
+    const HWND panel = StartConflictingCopy();
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ(GetForegroundWindow(), m_window) << "the question comes to the front";
+    CString heading;
+    heading.Format(IDS_FILES_EXIST_COUNT, 3);
+    EXPECT_EQ(heading, WindowText(ViewItem(panel, IDC_CONFLICT_HEADING)));
+    EXPECT_EQ(ProgramString(IDS_REPLACE_FILES), WindowText(ViewItem(panel, IDC_REPLACE_LINK)));
+    EXPECT_EQ(ProgramString(IDS_SKIP_FILES), WindowText(ViewItem(panel, IDC_SKIP_LINK)));
+    EXPECT_EQ(ProgramString(IDS_CHOOSE_FILES), WindowText(ViewItem(panel, IDC_CHOOSE_LINK)));
+    EXPECT_FALSE(IsWindowEnabled(ViewItem(panel, IDC_CHOOSE_LINK))) << "choosing per file is not offered yet";
+    EXPECT_EQ(ProgramString(IDS_REPLACE_OR_SKIP), WindowText(m_window));
+    const CString fromTo = WindowText(ViewItem(panel, IDC_CONFLICT_FROM_TO));
+    EXPECT_NE(-1, fromTo.Find(L">dst</a>")) << NarrowString(fromTo, CP_UTF8);
+    EXPECT_TRUE(SaveWindowScreenshot(m_window, L"question-overwrite-files"));
+
+    PostMessageW(ViewItem(panel, IDC_REPLACE_LINK), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    for (int i = 0; i < 3; ++i) {
+        CString name;
+        name.Format(L"dst\\tree\\f%d.txt", i);
+        EXPECT_EQ("new " + std::to_string(i), Contents(name)) << i;
+    }
+}
+
+TEST_F(QuestionView, OneExistingFileIsNamedAndSkippingKeepsIt) {
+    MakeConflicts(1);
+    ASSERT_TRUE(TestFiles::WriteBytes(m_dir / L"tree\\other.txt", "other"));
+    const HWND panel = StartConflictingCopy();
+    ASSERT_NE(nullptr, panel);
+    CString heading;
+    heading.Format(IDS_FILE_EXISTS_NAMED, L"f0.txt");
+    EXPECT_EQ(heading, WindowText(ViewItem(panel, IDC_CONFLICT_HEADING)));
+    EXPECT_EQ(ProgramString(IDS_REPLACE_FILE), WindowText(ViewItem(panel, IDC_REPLACE_LINK)));
+    EXPECT_EQ(ProgramString(IDS_SKIP_FILE), WindowText(ViewItem(panel, IDC_SKIP_LINK)));
+    EXPECT_EQ(ProgramString(IDS_CHOOSE_FILE), WindowText(ViewItem(panel, IDC_CHOOSE_LINK)));
+    EXPECT_TRUE(SaveWindowScreenshot(m_window, L"question-overwrite-one-file"));
+
+    PostMessageW(ViewItem(panel, IDC_SKIP_LINK), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    EXPECT_EQ("old", Contents(L"dst\\tree\\f0.txt"));
+    EXPECT_EQ("other", Contents(L"dst\\tree\\other.txt")) << "the rest of the job is copied";
+}
+
+TEST_F(QuestionView, ClosingThePanelOfAQuestionCancelsTheJob) {
+    MakeConflicts(2);
+    const HWND panel = StartConflictingCopy();
+    ASSERT_NE(nullptr, panel);
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    EXPECT_EQ("old", Contents(L"dst\\tree\\f0.txt"));
+    EXPECT_EQ("old", Contents(L"dst\\tree\\f1.txt"));
+}
+
+namespace {
+
+class ErrorQuestion : public QuestionView {
+protected:
+    // Copies tree into dst and waits for the panel to ask about an item that fails.
+    HWND StartFailingCopy() {
+        m_swiftlet = std::make_unique<ChildProcess>(L"Swiftlet.exe",
+                                                    Quote(m_dir / L"tree") + L" " + Quote(m_dir / L"dst"));
+        HWND panel = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            m_window = FindTaskWindow(m_swiftlet->Id());
+            if (!m_window || !IsWindowVisible(m_window) || Panels(m_window).size() != 1)
+                return false;
+            panel = Panels(m_window)[0];
+            return ViewItem(panel, IDC_MAIN_ACTION) != nullptr;
+        }));
+        return panel;
+    }
+};
+
+}  // namespace
+
+TEST_F(ErrorQuestion, FileMeetingAFolderOfItsNameIsAskedAboutAndTheFolderStays) {
+    ASSERT_TRUE(TestFiles::WriteBytes(m_dir / L"tree\\report", "file"));
+    ASSERT_TRUE(TestFiles::MakeFolders(m_dir / L"dst\\tree\\report"));
+    ASSERT_TRUE(TestFiles::WriteBytes(m_dir / L"dst\\tree\\report\\inside.txt", "kept"));
+    const HWND panel = StartFailingCopy();
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ(GetSystemErrorMessage(ERROR_ALREADY_EXISTS), WindowText(ViewItem(panel, IDC_ERROR_TEXT)));
+    EXPECT_TRUE(SaveWindowScreenshot(m_window, L"question-error-name-taken"));
+    PostMessageW(ViewItem(panel, IDC_SKIP), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    EXPECT_EQ("kept", Contents(L"dst\\tree\\report\\inside.txt"));
+}
+
+// The one-file question, which a job asks when it decides on each existing file as it
+// meets it: shown in a window of this process, over two real files.
+TEST(OverwriteFileView, ShowsBothFilesAndYesWithTheCheckBoxOverwritesFromNowOn) {
+    PrepareWindowTest();
+    TestFiles::TempDir dir(L"overwrite-one");
+    const CString existing = dir / L"dst\\報告書.txt";
+    const CString incoming = dir / L"src\\報告書.txt";
+    ASSERT_TRUE(TestFiles::MakeFolders(dir / L"dst") && TestFiles::MakeFolders(dir / L"src"));
+    ASSERT_TRUE(TestFiles::WriteBytes(existing, std::string(1000, 'o')));
+    ASSERT_TRUE(TestFiles::WriteBytes(incoming, std::string(3000, 'n')));
+    WIN32_FILE_ATTRIBUTE_DATA existingData{}, incomingData{};
+    ASSERT_TRUE(GetFileAttributesExW(existing, GetFileExInfoStandard, &existingData));
+    ASSERT_TRUE(GetFileAttributesExW(incoming, GetFileExInfoStandard, &incomingData));
+    const Swiftlet::CopyExceptionOverwrite question(incoming, incomingData, existing, existingData);
+
+    CWhiteHost host;
+    ASSERT_TRUE(host.Open(L"overwrite", 480, 400));
+    auto* view = new COverwriteFileView;  // a view deletes itself with its window
+    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 10, 10), &host, AFX_IDW_PANE_FIRST, nullptr));
+    view->SetQuestion(question);
+    view->ShowWindow(SW_SHOW);
+    const HWND v = view->m_hWnd;
+
+    auto line = [](UINT id, const CString& value) {
+        CString text;
+        text.Format(id, value.GetString());
+        return text;
+    };
+    EXPECT_EQ(line(IDS_INFO_NAME, L"報告書.txt"), WindowText(GetDlgItem(v, IDC_EXISTING_NAME)));
+    EXPECT_EQ(line(IDS_INFO_LOCATION, dir / L"dst"), WindowText(GetDlgItem(v, IDC_EXISTING_FOLDER)));
+    EXPECT_EQ(line(IDS_INFO_LOCATION, dir / L"src"), WindowText(GetDlgItem(v, IDC_NEW_FOLDER)));
+    EXPECT_EQ(line(IDS_INFO_SIZE, Swiftlet::FormatByteSize(1000)), WindowText(GetDlgItem(v, IDC_EXISTING_SIZE)));
+    EXPECT_EQ(line(IDS_INFO_SIZE, Swiftlet::FormatByteSize(3000)), WindowText(GetDlgItem(v, IDC_NEW_SIZE)));
+    const CString time = COverwriteFileView::TimeText(incomingData.ftLastWriteTime);
+    EXPECT_FALSE(time.IsEmpty());
+    EXPECT_EQ(line(IDS_INFO_MODIFIED, time), WindowText(GetDlgItem(v, IDC_NEW_MODIFIED)));
+    EXPECT_NE(0, SendDlgItemMessageW(v, IDC_QUESTION_ICON, STM_GETICON, 0, 0)) << "the warning icon";
+    EXPECT_EQ(0, view->GetActionState() == kActionInterrupted ? 0 : 1);
+    EXPECT_TRUE(SaveWindowScreenshot(host.m_hWnd, L"question-overwrite-file"));
+
+    SendDlgItemMessageW(v, IDC_APPLY_TO_ALL, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(v, IDC_YES, BM_CLICK, 0, 0);
+    Swiftlet::CoreEvent event;
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerOverwrite, event.answer);
+    EXPECT_EQ(1, event.applyToAll);
+
+    SendDlgItemMessageW(v, IDC_APPLY_TO_ALL, BM_CLICK, 0, 0);
+    SendMessageW(v, WM_CLOSE, 0, 0);  // closing the view is cancelling the job
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerCancel, event.answer);
+    EXPECT_EQ(0, event.applyToAll);
+    SendDlgItemMessageW(v, IDC_SKIP, BM_CLICK, 0, 0);
+    view->WriteAnswer(event);
+    EXPECT_EQ(Swiftlet::kAnswerSkip, event.answer);
+    view->DestroyWindow();
+}
