@@ -174,25 +174,25 @@ std::string NameOf(const ::testing::TestParamInfo<TemplateSpec>& info) {
 }  // namespace
 
 TEST_P(DialogTemplates, ResourceHoldsTheLayoutStylesAndTexts) {
-    const TemplateSpec& spec = GetParam();
+    const TemplateSpec& layout = GetParam();
     DialogTemplate t;
-    ASSERT_TRUE(ReadDialogTemplate(GetModuleHandleW(nullptr), spec.id, t));
-    EXPECT_EQ(spec.style, t.style & kFrameBits);
-    EXPECT_EQ(spec.exStyle, t.exStyle);
+    ASSERT_TRUE(ReadDialogTemplate(GetModuleHandleW(nullptr), layout.id, t));
+    EXPECT_EQ(layout.style, t.style & kFrameBits);
+    EXPECT_EQ(layout.exStyle, t.exStyle);
     EXPECT_EQ(0, t.x);
     EXPECT_EQ(0, t.y);
-    EXPECT_EQ(spec.cx, t.cx);
-    EXPECT_EQ(spec.cy, t.cy);
-    EXPECT_EQ(std::wstring(spec.caption), t.caption);
+    EXPECT_EQ(layout.cx, t.cx);
+    EXPECT_EQ(layout.cy, t.cy);
+    EXPECT_EQ(std::wstring(layout.caption), t.caption);
     EXPECT_EQ(9, t.pointSize);
     EXPECT_EQ(FW_NORMAL, t.weight);
     EXPECT_EQ(0, t.italic);
     EXPECT_EQ(SHIFTJIS_CHARSET, t.charset);
     EXPECT_EQ(std::wstring(L"MS UI Gothic"), t.typeface);
 
-    ASSERT_EQ(spec.controls.size(), t.items.size());
+    ASSERT_EQ(layout.controls.size(), t.items.size());
     for (size_t i = 0; i < t.items.size(); ++i) {
-        const ControlSpec& want = spec.controls[i];
+        const ControlSpec& want = layout.controls[i];
         const DialogItemTemplate& got = t.items[i];
         SCOPED_TRACE("control " + std::to_string(want.id) + " (item " + std::to_string(i) + ")");
         EXPECT_EQ(want.id, got.id);
@@ -211,20 +211,20 @@ TEST_P(DialogTemplates, ResourceHoldsTheLayoutStylesAndTexts) {
 }
 
 TEST_P(DialogTemplates, LoadsWithEveryControlOfItsClassAndText) {
-    const TemplateSpec& spec = GetParam();
-    TemplateWindow w(spec.id);
+    const TemplateSpec& layout = GetParam();
+    TemplateWindow w(layout.id);
     ASSERT_NE(nullptr, w.Dialog()) << GetLastError();
-    EXPECT_EQ(std::wstring(spec.caption), TextOf(w.Dialog()));
+    EXPECT_EQ(std::wstring(layout.caption), TextOf(w.Dialog()));
     RECT client;
     GetClientRect(w.Dialog(), &client);
-    const RECT size = w.Pixels(0, 0, spec.cx, spec.cy);
+    const RECT size = w.Pixels(0, 0, layout.cx, layout.cy);
     EXPECT_EQ(size.right, client.right);
     EXPECT_EQ(size.bottom, client.bottom);
 
     const std::vector<HWND> children = Children(w.Dialog());
-    ASSERT_EQ(spec.controls.size(), children.size());
+    ASSERT_EQ(layout.controls.size(), children.size());
     for (size_t i = 0; i < children.size(); ++i) {
-        const ControlSpec& want = spec.controls[i];
+        const ControlSpec& want = layout.controls[i];
         HWND c = children[i];
         SCOPED_TRACE("control " + std::to_string(want.id) + " (item " + std::to_string(i) + ")");
         EXPECT_EQ(want.id, GetDlgCtrlID(c));
@@ -254,8 +254,8 @@ TEST_P(DialogTemplates, LoadsWithEveryControlOfItsClassAndText) {
 // Under Wine the dialog font comes through the font substitutes; without a Japanese
 // face every text of these dialogs would be boxes.
 TEST_P(DialogTemplates, FontHasGlyphsForEveryJapaneseText) {
-    const TemplateSpec& spec = GetParam();
-    TemplateWindow w(spec.id);
+    const TemplateSpec& layout = GetParam();
+    TemplateWindow w(layout.id);
     ASSERT_NE(nullptr, w.Dialog());
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(w.Dialog(), WM_GETFONT, 0, 0));
     ASSERT_NE(nullptr, font);
@@ -265,8 +265,8 @@ TEST_P(DialogTemplates, FontHasGlyphsForEveryJapaneseText) {
     HDC dc = GetDC(w.Dialog());
     HGDIOBJ old = SelectObject(dc, font);
     EXPECT_EQ(SHIFTJIS_CHARSET, GetTextCharset(dc));
-    std::wstring texts = spec.caption;
-    for (const ControlSpec& c : spec.controls) texts += c.text;
+    std::wstring texts = layout.caption;
+    for (const ControlSpec& c : layout.controls) texts += c.text;
     // And the texts the program puts into these dialogs.
     texts += L"詳細情報の非表示名前：場所：サイズ：更新日時：残り時間：約分秒残りの項目：完了一時停止しています";
     std::vector<WORD> glyphs(texts.size());
