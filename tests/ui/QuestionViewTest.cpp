@@ -39,9 +39,9 @@ protected:
         }
     }
 
-    // Starts the copy of tree into dst and waits for its panel to ask about the
-    // existing files; the panel, or null.
-    HWND StartConflictingCopy() {
+    // Starts the copy of tree into dst and waits for its panel to show the question whose
+    // view holds the control `item`; the panel, or null.
+    HWND StartCopyUntilAsked(int item) {
         m_swiftlet = std::make_unique<ChildProcess>(L"Swiftlet.exe",
                                                     Quote(m_dir / L"tree") + L" " + Quote(m_dir / L"dst"));
         HWND panel = nullptr;
@@ -50,10 +50,13 @@ protected:
             if (!m_window || !IsWindowVisible(m_window) || Panels(m_window).size() != 1)
                 return false;
             panel = Panels(m_window)[0];
-            return ViewItem(panel, IDC_REPLACE_LINK) != nullptr;
+            return ViewItem(panel, item) != nullptr;
         }));
         return panel;
     }
+
+    // ... asked about the existing files.
+    HWND StartConflictingCopy() { return StartCopyUntilAsked(IDC_REPLACE_LINK); }
 
     std::string Contents(const wchar_t* relative) {
         std::string bytes;
@@ -129,19 +132,7 @@ namespace {
 class ErrorQuestion : public QuestionView {
 protected:
     // Copies tree into dst and waits for the panel to ask about an item that fails.
-    HWND StartFailingCopy() {
-        m_swiftlet = std::make_unique<ChildProcess>(L"Swiftlet.exe",
-                                                    Quote(m_dir / L"tree") + L" " + Quote(m_dir / L"dst"));
-        HWND panel = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            m_window = FindTaskWindow(m_swiftlet->Id());
-            if (!m_window || !IsWindowVisible(m_window) || Panels(m_window).size() != 1)
-                return false;
-            panel = Panels(m_window)[0];
-            return ViewItem(panel, IDC_MAIN_ACTION) != nullptr;
-        }));
-        return panel;
-    }
+    HWND StartFailingCopy() { return StartCopyUntilAsked(IDC_MAIN_ACTION); }
 };
 
 }  // namespace
