@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "control/CopyStatusFind.h"
+#include "control/CoreEvent.h"
 #include "engine/CopyItemFind.h"
+#include "engine/CopyStatusFind.h"
 #include "foundation/Paths.h"
 
 using namespace Swiftlet;

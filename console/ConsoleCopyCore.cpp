@@ -1,7 +1,7 @@
 #include "console/ConsoleCopyCore.h"
 
-#include "control/CopyStatus.h"
 #include "engine/CopyAlgorithm.h"
+#include "engine/CopyStatus.h"
 
 namespace Swiftlet {
 

@@ -4,6 +4,7 @@
 // job's event channel while it holds its semaphore, so it has no lock of its own.
 #include <vector>
 
+#include "engine/CopyEvents.h"
 #include "foundation/Exception.h"
 #include "framework/CString.h"
 
@@ -35,18 +36,6 @@ public:
 };
 
 using LapVector = std::vector<CoreDisplayStatusLapTime>;
-
-// What the display takes from the reader's or the writer's cursor of the copy status.
-struct CoreDisplayCursor {
-    int state = 0;  // 1 running, 2 finished, 3 failed
-    unsigned long long itemsDone = 0;
-    unsigned long long bytesDone = 0;
-    unsigned long long weightedBytesDone = 0;
-    CString folder;             // base folder of the cursor's tree
-    CString sourcePath;         // full source path of the current item
-    CString destinationFolder;  // destination name of the tree's base folder
-    CString destinationPath;    // full destination path of the current item
-};
 
 class CoreDisplayStatus {
 public:

@@ -21,36 +21,7 @@ bool Remembers(int answer) {
 
 }  // namespace
 
-CoreEventFindStatus::CoreEventFindStatus() = default;
-CoreEventFindStatus::~CoreEventFindStatus() = default;
-
-void CoreEventFindStatus::SetFrom(const CString& path) {
-    AcquireSRWLockExclusive(&lock);
-    from = path;
-    ReleaseSRWLockExclusive(&lock);
-}
-
-void CoreEventFindStatus::SetTo(const CString& path) {
-    AcquireSRWLockExclusive(&lock);
-    to = path;
-    ReleaseSRWLockExclusive(&lock);
-}
-
-CString CoreEventFindStatus::GetFrom() const {
-    AcquireSRWLockShared(&lock);
-    CString copy = from;
-    ReleaseSRWLockShared(&lock);
-    return copy;
-}
-
-CString CoreEventFindStatus::GetTo() const {
-    AcquireSRWLockShared(&lock);
-    CString copy = to;
-    ReleaseSRWLockShared(&lock);
-    return copy;
-}
-
-CoreEvent::CoreEvent(TickSource tickSource) : tickSource(tickSource != nullptr ? tickSource : &::GetTickCount) {
+CoreEvent::CoreEvent(TickSource tickSource) : m_tickSource(tickSource != nullptr ? tickSource : &::GetTickCount) {
     semaphore = CreateSemaphoreW(nullptr, 1, 1, nullptr);
     if (semaphore == nullptr) {
         throw WindowsException(GetLastError());
@@ -165,7 +136,7 @@ bool CoreEvent::Accept(const std::atomic<DWORD>& tick, const ICoreProgressCursor
         return true;
     }
     const DWORD last = tick.load();
-    return last == 0 || tickSource() - last >= kProgressIntervalMs;
+    return last == 0 || m_tickSource() - last >= kProgressIntervalMs;
 }
 
 void CoreEvent::OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write,
@@ -187,7 +158,7 @@ void CoreEvent::OnProgress(const ICoreProgressCursor* read, const ICoreProgressC
         Raise(kEventProgress);
         Notify();
     }
-    bothProgressTick = tickSource();
+    bothProgressTick = m_tickSource();
 }
 
 void CoreEvent::OnReadProgress(const ICoreProgressCursor* read, unsigned long long totalMs,
@@ -205,7 +176,7 @@ void CoreEvent::OnReadProgress(const ICoreProgressCursor* read, unsigned long lo
         Raise(kEventReadProgress);
         Notify();
     }
-    readProgressTick = tickSource();
+    readProgressTick = m_tickSource();
 }
 
 void CoreEvent::OnWriteProgress(const ICoreProgressCursor* write, unsigned long long totalMs,
@@ -223,7 +194,7 @@ void CoreEvent::OnWriteProgress(const ICoreProgressCursor* write, unsigned long 
         Raise(kEventWriteProgress);
         Notify();
     }
-    writeProgressTick = tickSource();
+    writeProgressTick = m_tickSource();
 }
 
 int CoreEvent::AskUnderSemaphore(Exception* e, int* forAll) {

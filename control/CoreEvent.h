@@ -1,7 +1,7 @@
 #pragma once
 // The channel from the copy engine to whoever shows the job. Every progress report,
 // error and question of one job is raised here by the engine's threads; the observers
-// (the job window's handler, or the elevated process's pipe forwarder) run on the
+// (the job's panel's handler in the task window, or the terminal's) run on the
 // raising thread while the channel's semaphore is held, so at most one event of a job is
 // being delivered at any time and an observer reads the event and its display status
 // without a lock of its own. Questions are answered by writing `answer` (and
@@ -12,6 +12,7 @@
 #include <map>
 
 #include "control/CoreDisplayStatus.h"
+#include "engine/CopyEvents.h"
 #include "engine/CopyException.h"
 #include "foundation/CountedEvent.h"
 #include "foundation/Observer.h"
@@ -39,61 +40,9 @@ enum CoreEventCode : int {
     kEventCopyResumed = 4001,
 };
 
-// Orders paths without regard to case, by the system's ordinal upper-case mapping.
-struct CStringLessNoCase {
-    bool operator()(const CString& a, const CString& b) const { return a.CompareNoCase(b) < 0; }
-};
-
-// The user's per-file choice in the many-conflicts question: full source path → 2 (skip),
-// 5 (overwrite) or 7 (keep both).
-using SelectionMap = std::map<CString, int, CStringLessNoCase>;
-
-// What enumeration shows while it runs. The enumeration thread writes it and the user
-// interface reads it from a timer without waiting for an event, so the paths sit behind
-// a lock and the counters are atomic.
-class CoreEventFindStatus {
-public:
-    CoreEventFindStatus();
-    virtual ~CoreEventFindStatus();
-    CoreEventFindStatus(const CoreEventFindStatus&) = delete;
-    CoreEventFindStatus& operator=(const CoreEventFindStatus&) = delete;
-
-    void SetFrom(const CString& path);
-    void SetTo(const CString& path);
-    CString GetFrom() const;
-    CString GetTo() const;
-
-    std::atomic<unsigned long long> bytesFound{0};
-    std::atomic<unsigned long long> itemsFound{0};
-
-private:
-    mutable SRWLOCK lock = SRWLOCK_INIT;
-    CString from;
-    CString to;
-};
-
-// What the channel reads of the reader's or the writer's cursor of the copy status; the
-// status's read and write operators implement it. Called on the thread that raises the
-// progress event.
-class ICoreProgressCursor {
-public:
-    virtual ~ICoreProgressCursor() = default;
-    // 1 running, 2 finished, 3 failed. Asked before an event is throttled, so it must be
-    // cheap.
-    virtual int GetCursorState() const = 0;
-    virtual CoreDisplayCursor GetDisplayCursor() const = 0;
-};
-
-// The enumeration totals of the copy status (total size, weighted size, folders plus
-// files); the status implements it.
-class ICoreCopyTotals {
-public:
-    virtual ~ICoreCopyTotals() = default;
-    virtual void GetCopyTotals(unsigned long long* totalBytes, unsigned long long* weightedBytes,
-                               unsigned long long* items) const = 0;
-};
-
-class CoreEvent : public DesignPatterns::Observable {
+// The engine reports through ICopyEvents; the job's runner raises the start and end of
+// the job here, and events that happened in another process are replayed here.
+class CoreEvent : public DesignPatterns::Observable, public ICopyEvents {
 public:
     using TickSource = DWORD(WINAPI*)();
 
@@ -109,37 +58,37 @@ public:
 
     virtual void OnCoreStart();
     virtual void OnCoreEnd();
-    virtual void OnAlgorithmStart();
-    virtual void OnAlgorithmEnd(unsigned long long totalMs, unsigned long long copyMs);
+    void OnAlgorithmStart() override;
+    void OnAlgorithmEnd(unsigned long long totalMs, unsigned long long copyMs) override;
     // e (may be null for an unknown error) is shown while the observers run, never owned.
-    virtual void OnError(Exception* e);
+    void OnError(Exception* e) override;
     virtual void OnQuestion(Exception* e);
     // findStatus must stay valid until OnFindEnd.
-    virtual void OnFindBegin(HANDLE cancelEvent, HANDLE runEvent, CoreEventFindStatus* findStatus);
+    void OnFindBegin(HANDLE cancelEvent, HANDLE runEvent, CoreEventFindStatus* findStatus) override;
     // The same with the engine's own events, through which the controls then signal.
-    void OnFindBegin(CountedEvent& cancelEvent, CountedEvent& runEvent, CoreEventFindStatus* findStatus);
-    virtual void OnFindEnd();
-    virtual void OnFindPaused();
-    virtual void OnFindResumed();
+    void OnFindBegin(CountedEvent& cancelEvent, CountedEvent& runEvent, CoreEventFindStatus* findStatus) override;
+    void OnFindEnd() override;
+    void OnFindPaused() override;
+    void OnFindResumed() override;
     virtual void OnCopyBegin(const ICoreCopyTotals* copyStatus, HANDLE cancelEvent, HANDLE runEvent);
-    void OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancelEvent, CountedEvent& runEvent);
+    void OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancelEvent, CountedEvent& runEvent) override;
     // Progress of both sides; throttled by the writer's state.
     virtual void OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write,
                             unsigned long long totalMs, unsigned long long copyMs,
                             unsigned long long readPartialBytes, unsigned long long writtenPartialBytes);
-    virtual void OnReadProgress(const ICoreProgressCursor* read, unsigned long long totalMs,
-                                unsigned long long copyMs, unsigned long long partialBytes);
-    virtual void OnWriteProgress(const ICoreProgressCursor* write, unsigned long long totalMs,
-                                 unsigned long long copyMs, unsigned long long partialBytes);
+    void OnReadProgress(const ICoreProgressCursor* read, unsigned long long totalMs, unsigned long long copyMs,
+                        unsigned long long partialBytes) override;
+    void OnWriteProgress(const ICoreProgressCursor* write, unsigned long long totalMs, unsigned long long copyMs,
+                         unsigned long long partialBytes) override;
     // Questions: each returns the answer (CopyAnswer; 0 when nobody answered). Answers
     // other than 0 and 1 given with applyToAll are reused for the rest of the job.
-    virtual int AskRetry(CopyExceptionRetryFile* e);
-    virtual int AskEncrypted(CopyExceptionEncrypted* e);
-    virtual int AskOverwrite(CopyExceptionOverwrite* e);
+    int AskRetry(CopyExceptionRetryFile* e) override;
+    int AskEncrypted(CopyExceptionEncrypted* e) override;
+    int AskOverwrite(CopyExceptionOverwrite* e) override;
     // Answer 8 fills selection (may be null) with the user's per-file choices.
-    virtual int AskOverwriteFiles(CopyExceptionOverwriteFiles* e, SelectionMap* selection);
-    virtual void OnCopyPaused();
-    virtual void OnCopyResumed();
+    int AskOverwriteFiles(CopyExceptionOverwriteFiles* e, SelectionMap* selection) override;
+    void OnCopyPaused() override;
+    void OnCopyResumed() override;
     // Delivers an event that happened in another process: the snapshot's progress and
     // exception (not owned) are shown with code. Returns the answer; *applyToAll (may be
     // null) is set only for answers other than 0 and 1, else 0; answer 8 fills selection.
@@ -190,7 +139,7 @@ private:
     void BeginCopy(const ICoreCopyTotals* copyStatus, HANDLE cancel, HANDLE run, CountedEvent* cancelObject,
                    CountedEvent* runObject);
 
-    TickSource tickSource;
+    TickSource m_tickSource;
 };
 
 }  // namespace Swiftlet

@@ -2,8 +2,8 @@
 
 #include <shlwapi.h>
 
-#include "control/CopyStatusFind.h"
 #include "engine/CopyException.h"
+#include "engine/CopyStatusFind.h"
 #include "foundation/Paths.h"
 
 namespace Swiftlet {
@@ -38,7 +38,7 @@ void CloseEvent(HANDLE& event) {
 
 }  // namespace
 
-CopyAlgorithmMultiThread::CopyAlgorithmMultiThread(const CopyOption& option, CoreEvent* events)
+CopyAlgorithmMultiThread::CopyAlgorithmMultiThread(const CopyOption& option, ICopyEvents* events)
     : option(option), events(events), readWalk(&status), writeWalk(&status), pauseLock(1, 1) {}
 
 CopyAlgorithmMultiThread::~CopyAlgorithmMultiThread() {

@@ -3,24 +3,26 @@
 // enumeration into item trees, the free-space check, one locked buffer pool, and two
 // worker threads. The reader thread feeds file contents into the pool; the writer thread
 // creates folders, writes files and, for a move, deletes the sources. The two coordinate
-// through the item flags, the pool's queue and a few events; the user interface pauses,
-// resumes and cancels through two of those events and answers questions through the
-// job's event channel.
+// through the item flags and the pool's queue, wake each other through a WakeSignal each,
+// and meet at the end of a batch with set-aside conflicts through three batch events.
+// Everything the job reports or asks goes to its ICopyEvents (engine/CopyEvents.h), which
+// is handed the job's cancel and run events: whoever watches the job cancels, pauses and
+// resumes it through those two.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 
-#include "control/CopyStatus.h"
-#include "control/CoreEvent.h"
-#include "control/Stopwatch.h"
 #include "engine/CopyBufferManagerLock.h"
+#include "engine/CopyEvents.h"
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "engine/CopyOption.h"
+#include "engine/CopyStatus.h"
 #include "engine/ItemRemover.h"
 #include "foundation/CountedEvent.h"
+#include "foundation/Stopwatch.h"
 #include "foundation/WakeSignal.h"
 #include "foundation/noncopyable.h"
 #include "framework/CSyncObject.h"
@@ -49,7 +51,7 @@ public:
 class CopyAlgorithmMultiThread : public ICopyAlgorithm {
 public:
     // events must outlive the algorithm.
-    CopyAlgorithmMultiThread(const CopyOption& option, CoreEvent* events);
+    CopyAlgorithmMultiThread(const CopyOption& option, ICopyEvents* events);
     ~CopyAlgorithmMultiThread() override;
 
     void SetElevatePeer(ICopyElevatePeer* peer) override;
@@ -90,8 +92,9 @@ private:
     // Checks both worker threads make between items and blocks; each passes its own polls.
     void PauseCheck(WorkerPolls& polls);
     void CancelCheck(WorkerPolls& polls);
-    // Throws a cancel unless the other side is gone or waiting ends normally.
-    // Signals cancelEvent for the other side and throws CopyException of type.
+    // Signals cancelEvent again, since a waiting side may just have taken the auto-reset
+    // event, so that the other side stops too; then throws CopyException of type
+    // (cancelled, or stopped for the elevated process).
     [[noreturn]] void StopBothSides(int type);
     void WaitForSpace();
     void WaitForData();
@@ -141,16 +144,17 @@ private:
     Stopwatch totalWatch;
     Stopwatch copyWatch;
     CopyOption option;
-    CoreEvent* events;
+    ICopyEvents* events;
     CopyBufferManagerSlimLock* manager = nullptr;
     CopyItemReader* reader = nullptr;
     CopyItemWriter* writer = nullptr;
     CopyStatus status;
     CopyStatusReadOperator readWalk;
     CopyStatusWriteOperator writeWalk;
-    // The user interface sets and resets these two through the objects (the event channel
-    // hands them over); the workers poll them between blocks without a system call while
-    // nothing changed, and wait on them when they must wait.
+    // Whoever watches the job sets and resets these two through the objects (they are
+    // handed over with the find-begin and copy-begin reports); the workers poll them
+    // between blocks without a system call while nothing changed, and wait on them when
+    // they must wait.
     CountedEvent cancelEvent;
     CountedEvent runEvent;
     CSemaphore pauseLock;

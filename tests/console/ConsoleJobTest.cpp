@@ -9,9 +9,9 @@
 #include "console/ConsoleCopyCore.h"
 #include "console/ConsoleEventHandler.h"
 #include "console/ConsoleVerifier.h"
-#include "control/CopyStatus.h"
 #include "control/CoreEvent.h"
 #include "engine/CopyException.h"
+#include "engine/CopyStatus.h"
 #include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,10 +1,11 @@
-#include "control/CopyStatusFind.h"
+#include "engine/CopyStatusFind.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
+#include "control/CoreEvent.h"
 #include "engine/CopyException.h"
 #include "foundation/Paths.h"
 #include "tests/support/TestFiles.h"

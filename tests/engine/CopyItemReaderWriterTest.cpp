@@ -11,7 +11,6 @@
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "foundation/Paths.h"
-#include "tests/support/CopyJob.h"
 #include "tests/support/TestFiles.h"
 
 using namespace Swiftlet;

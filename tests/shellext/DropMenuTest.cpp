@@ -10,7 +10,6 @@
 #include "ShellExTestSupport.h"
 #include "shellext/DragDropHandler.h"
 #include "shellext/ShellExGuids.h"
-#include "tests/support/CopyJob.h"
 #include "tests/support/PrintCString.h"
 #include "tests/support/TestFiles.h"
 

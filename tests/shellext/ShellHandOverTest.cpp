@@ -5,7 +5,6 @@
 
 #include "ShellExTestSupport.h"
 #include "shellext/ShellExGuids.h"
-#include "tests/support/CopyJob.h"
 #include "tests/support/PipeTestSupport.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Real files and folders for tests: each test gets a fresh folder of its own.
+// Real files and folders for tests: each test gets a fresh folder of its own (on C:,
+// the prefix's drive, or on Z:, the Unix root), and copied trees are compared.
 #include <windows.h>
 
 #include <string>
@@ -21,6 +22,20 @@ public:
     const CString& Path() const { return m_path; }
     // Path() + "\\" + relative.
     CString operator/(const wchar_t* relative) const;
+
+private:
+    CString m_path;
+};
+
+// A fresh folder on Z:, removed with its content afterwards.
+class UnixTempDir {
+public:
+    UnixTempDir();
+    ~UnixTempDir();
+    UnixTempDir(const UnixTempDir&) = delete;
+    UnixTempDir& operator=(const UnixTempDir&) = delete;
+    const CString& Path() const { return m_path; }
+    CString operator/(const wchar_t* relative) const { return m_path + L"\\" + relative; }
 
 private:
     CString m_path;
@@ -63,5 +78,14 @@ CString ExeFolder();
 // Runs a program and waits for it; returns its exit code, or -1 when it did not start
 // or did not end within timeoutMs (it is then terminated).
 int RunProcess(const CString& commandLine, DWORD timeoutMs = 60000);
+
+// The same file tree: every file of a exists in b with the same bytes, and b holds
+// nothing else.
+bool SameTree(const CString& a, const CString& b, CString* difference = nullptr);
+bool SameFile(const CString& a, const CString& b);
+
+// Files and folders below a folder, relative paths, sorted; folders end in a backslash,
+// links to folders (not followed) in "@".
+std::vector<CString> ListTree(const CString& folder);
 
 }  // namespace TestFiles

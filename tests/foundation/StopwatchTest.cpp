@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/Stopwatch.h"
 #include "foundation/Exception.h"
+#include "foundation/Stopwatch.h"
 
 using Swiftlet::IPerformanceClock;
 using Swiftlet::Stopwatch;

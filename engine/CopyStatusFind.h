@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "control/CopyStatus.h"
-#include "control/CoreEvent.h"
+#include "engine/CopyEvents.h"
 #include "engine/CopyItemFind.h"
+#include "engine/CopyStatus.h"
 
 namespace Swiftlet {
 
@@ -17,10 +17,10 @@ public:
     // event may be null (nothing reported); cancelEvent (auto-reset) and runEvent
     // (auto-reset, signalled while the job may run) may be null. streams may be null: the
     // system enumerates named streams.
-    CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, HANDLE cancelEvent, HANDLE runEvent,
+    CopyStatusFindOperator(CopyStatus* status, ICopyEvents* event, HANDLE cancelEvent, HANDLE runEvent,
                            IStreamEnumerator* streams = nullptr);
     // The same with the engine's own events, which the step hands over and signals through.
-    CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, CountedEvent& cancelEvent, CountedEvent& runEvent,
+    CopyStatusFindOperator(CopyStatus* status, ICopyEvents* event, CountedEvent& cancelEvent, CountedEvent& runEvent,
                            IStreamEnumerator* streams = nullptr);
     ~CopyStatusFindOperator() override = default;
 
@@ -42,7 +42,7 @@ public:
     // or for an item of the recycle bin the name it had before it was deleted.
     static CString SourceItemName(const CString& source);
 
-    CoreEvent* event;
+    ICopyEvents* event;
     CoreEventFindStatus findStatus;  // its address is what the user interface reads
     HANDLE cancelEvent;
     HANDLE runEvent;

@@ -1,4 +1,4 @@
-#include "control/CopyStatusFind.h"
+#include "engine/CopyStatusFind.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -72,11 +72,11 @@ CString RecycledItemName(const CString& path) {
 
 }  // namespace
 
-CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, HANDLE cancelEvent,
+CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, ICopyEvents* event, HANDLE cancelEvent,
                                                HANDLE runEvent, IStreamEnumerator* streams)
     : CopyStatusOperator(status), event(event), cancelEvent(cancelEvent), runEvent(runEvent), m_streams(streams) {}
 
-CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, CoreEvent* event, CountedEvent& cancelEvent,
+CopyStatusFindOperator::CopyStatusFindOperator(CopyStatus* status, ICopyEvents* event, CountedEvent& cancelEvent,
                                                CountedEvent& runEvent, IStreamEnumerator* streams)
     : CopyStatusOperator(status),
       event(event),

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "control/CoreEvent.h"
+#include "engine/CopyEvents.h"
 #include "engine/CopyItemData.h"
 #include "engine/CopyOption.h"
 

@@ -1,4 +1,4 @@
-#include "control/Stopwatch.h"
+#include "foundation/Stopwatch.h"
 
 #include "foundation/Exception.h"
 
@@ -21,7 +21,7 @@ const IPerformanceClock& SystemPerformanceClock() {
 
 void Stopwatch::Start() {
     LARGE_INTEGER value{};
-    if (!clock->QueryFrequency(&value)) {
+    if (!m_clock->QueryFrequency(&value)) {
         throw WindowsException(GetLastError());
     }
     frequency = value.QuadPart;
@@ -49,7 +49,7 @@ long long Stopwatch::StoppedMicroseconds() const {
 
 long long Stopwatch::ReadCounter() const {
     LARGE_INTEGER value{};
-    if (!clock->QueryCounter(&value)) {
+    if (!m_clock->QueryCounter(&value)) {
         throw WindowsException(GetLastError());
     }
     return value.QuadPart;

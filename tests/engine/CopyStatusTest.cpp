@@ -1,4 +1,4 @@
-#include "control/CopyStatus.h"
+#include "engine/CopyStatus.h"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@ const IPerformanceClock& SystemPerformanceClock();
 
 class Stopwatch {
 public:
-    explicit Stopwatch(const IPerformanceClock& clock = SystemPerformanceClock()) : clock(&clock) {}
+    explicit Stopwatch(const IPerformanceClock& clock = SystemPerformanceClock()) : m_clock(&clock) {}
 
     // Throw WindowsException when the counter cannot be read.
     void Start();
@@ -38,7 +38,7 @@ private:
     long long ReadCounter() const;
     long long ToMicroseconds(long long ticks) const;
 
-    const IPerformanceClock* clock;
+    const IPerformanceClock* m_clock;
 };
 
 }  // namespace Swiftlet
