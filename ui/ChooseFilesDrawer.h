@@ -77,6 +77,8 @@ public:
     static constexpr int kDownOnCheck = 0x100;   // the left button went down on the check box
     static constexpr int kDownOnBody = 0x200;    // ... on the body
     static constexpr int kRightDownOnBody = 0x400;
+    // What a press leaves behind, cleared when the press ends or the row goes away.
+    static constexpr int kPressFlags = kPressed | kDownOnCheck | kDownOnBody | kRightDownOnBody;
 
     virtual ~CChooseFilesDrawerFileItem() = default;
     bool IsChecked() const { return (flags & kChecked) != 0; }

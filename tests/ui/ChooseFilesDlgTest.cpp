@@ -207,6 +207,27 @@ TEST_F(ChooseFilesDlgTest, ShowsEveryPairAndContinuesWithWhatIsChecked) {
     EXPECT_EQ(expected, m_dialog->GetFileResults());
 }
 
+TEST_F(ChooseFilesDlgTest, TheTipOverAFileIsItsFullPath) {
+    AddPair("a", Time(10, 0, 0, 0), "b", Time(9, 0, 0, 0));
+    AddPair("c", Time(10, 0, 0, 0), "d", Time(9, 0, 0, 0));
+    Open();
+    const CPoint scroll = m_list->GetScrollPosition();
+    auto tipAt = [&](CPoint at) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        const INT_PTR id = m_list->OnToolHitTest(CPoint(at.x - scroll.x, at.y - scroll.y), &info);
+        if (id < 0)
+            return CString(L"(none)");
+        NMTTDISPINFOW display{};
+        display.hdr = NMHDR{m_list->GetToolTipHandle(), static_cast<UINT_PTR>(id), TTN_NEEDTEXTW};
+        m_list->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&display));
+        return CString(display.lpszText ? display.lpszText : L"");
+    };
+    EXPECT_EQ(m_pairs[1].existingFile.path, tipAt(Centre(Side(1, 2).bodyRect)));
+    EXPECT_EQ(m_pairs[0].newFile.path, tipAt(Centre(Side(0, 1).bodyRect)));
+    EXPECT_EQ(CString(L"(none)"), tipAt(Centre(Side(0, 1).checkRect))) << "a check box has no tip";
+}
+
 TEST_F(ChooseFilesDlgTest, ColumnBoxesTickAWholeSideAndFollowTheRows) {
     for (int i = 0; i < 4; ++i)
         AddPair("new " + std::to_string(i), Time(10, 0, 0, 0), "old", Time(9, 0, 0, 0));
