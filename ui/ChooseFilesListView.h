@@ -99,6 +99,8 @@ private:
     void NotifyParent();
     // The visible row under point (list coordinates), -1 when none.
     int RowAt(CPoint point) const;
+    // The side (1, 2) whose body holds a client point and its row; 0 when none.
+    int BodyAt(CPoint client, int* row) const;
     int FocusedRow() const;
     // The row's rectangle in client coordinates.
     CRect ClientRect(const CRect& listRect) const;

@@ -108,24 +108,30 @@ void CChooseFilesListView::OnLButtonUp(UINT, CPoint point) {
     Invalidate(FALSE);
 }
 
+int CChooseFilesListView::BodyAt(CPoint client, int* row) const {
+    const CPoint at = ToList(client);
+    *row = RowAt(at);
+    const CChooseFilesDrawer* drawer = GetDrawer(*row);
+    return drawer ? drawer->HitBody(at) : 0;
+}
+
 void CChooseFilesListView::OnLButtonDblClk(UINT, CPoint point) {
-    const CPoint at = ToList(point);
-    CChooseFilesDrawer* drawer = GetDrawer(RowAt(at));
-    const int side = drawer ? drawer->HitBody(at) : 0;
+    int row = -1;
+    const int side = BodyAt(point, &row);
     if (!side)
         return;
+    CChooseFilesDrawer* drawer = m_drawers[row].get();
     if (m_menu.Prepare(drawer->GetItem()->Side(side)->file.path) == 1)
         m_menu.InvokeDefault(m_hWnd);
     m_menu.Release();
 }
 
 void CChooseFilesListView::OnRButtonDown(UINT, CPoint point) {
-    const CPoint at = ToList(point);
-    CChooseFilesDrawer* drawer = GetDrawer(RowAt(at));
-    const int side = drawer ? drawer->HitBody(at) : 0;
+    int row = -1;
+    const int side = BodyAt(point, &row);
     if (!side)
         return;
-    drawer->GetItem()->Side(side)->flags |= CChooseFilesDrawerFileItem::kRightDownOnBody;
+    m_drawers[row]->GetItem()->Side(side)->flags |= CChooseFilesDrawerFileItem::kRightDownOnBody;
     SetCapture();
 }
 
@@ -147,12 +153,11 @@ void CChooseFilesListView::OnRButtonUp(UINT, CPoint) {
 }
 
 void CChooseFilesListView::OnMButtonDown(UINT, CPoint point) {
-    const CPoint at = ToList(point);
-    const int row = RowAt(at);
-    CChooseFilesDrawer* drawer = GetDrawer(row);
-    const int side = drawer ? drawer->HitBody(at) : 0;
+    int row = -1;
+    const int side = BodyAt(point, &row);
     if (!side)
         return;
+    CChooseFilesDrawer* drawer = m_drawers[row].get();
     drawer->SetFocusSide(side);
     if (::GetFocus() != m_hWnd)
         SetFocus();
