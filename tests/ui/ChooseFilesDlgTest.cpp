@@ -110,6 +110,22 @@ protected:
         m_list->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(upAt.x - scroll.x, upAt.y - scroll.y));
         m_list->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(upAt.x - scroll.x, upAt.y - scroll.y));
     }
+    // Dark dots on the line just above a side's body, the list drawn into a bitmap.
+    int FocusFrameDots(const CChooseFilesDrawerFileItem& side) {
+        CRect client;
+        m_list->GetClientRect(&client);
+        CClientDC screen(m_list);
+        CDC memory;
+        CBitmap bitmap;
+        if (!memory.CreateCompatibleDC(&screen) || !bitmap.CreateCompatibleBitmap(&screen, client.Width(), client.Height()))
+            return -1;
+        CSelectObject select(memory, bitmap);
+        m_list->OnDraw(&memory);
+        int dots = 0;
+        for (int x = side.bodyRect.left - 1; x <= side.bodyRect.right; ++x)
+            dots += memory.GetPixel(x, side.bodyRect.top - 1) != RGB(255, 255, 255);
+        return dots;
+    }
     CChooseFilesDrawerFileItem& Side(int row, int side) { return *m_list->GetDrawer(row)->GetItem()->Side(side); }
     static CPoint Centre(const CRect& rect) { return CPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2); }
 
@@ -199,6 +215,12 @@ TEST_F(ChooseFilesDlgTest, ShowsEveryPairAndContinuesWithWhatIsChecked) {
     m_list->SendMessage(WM_KEYUP, VK_SPACE);
     EXPECT_TRUE(Checked(2, 1));
     EXPECT_TRUE(Checked(2, 2));
+    // The focused file (the third row's existing one) has the dotted focus frame.
+    EXPECT_EQ(m_list->m_hWnd, GetFocus());
+    EXPECT_GT(FocusFrameDots(Side(2, 2)), 10);
+    EXPECT_EQ(0, FocusFrameDots(Side(2, 1)));
+    // (Raising the dialog for the picture leaves no window of the test with the focus,
+    // so the picture shows the list without the frame.)
     EXPECT_TRUE(SaveWindowScreenshot(m_dialog->m_hWnd, L"choose-files-checked"));
 
     EXPECT_EQ(CChooseFilesDlg::kResultMixed, Continue());
