@@ -1,5 +1,6 @@
 #include "ipc/CopyAlgorithmMultiThreadElevate.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -75,7 +76,11 @@ HANDLE ShellElevatedStarter::Start(const CString& parameters) {
     info.lpFile = program.GetString();
     info.lpParameters = parameters.GetString();
     info.nShow = SW_SHOW;
+    // The shell may hand the start to COM objects: this thread is the job's, not the
+    // user interface's, and has no apartment of its own yet.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const BOOL started = ShellExecuteExW(&info);
+    if (SUCCEEDED(com)) CoUninitialize();
     if (!started || reinterpret_cast<INT_PTR>(info.hInstApp) <= 32) {
         if (info.hProcess) CloseHandle(info.hProcess);
         return nullptr;

@@ -151,7 +151,7 @@ TEST(CopyElevateServer, ReplaysReportsAndQuestionsOnTheJobsChannel) {
     EXPECT_EQ(Words({0, kAnswerOverwrite, 1, 0}), client.Send(request));
     const std::vector<CoreEventRecord> questions = side.panel.Records();
     ASSERT_EQ(kEventQuestion, questions.back().code);
-    EXPECT_EQ(L"C:\\src\\b.bin", questions.back().path);
+    EXPECT_EQ(L"D:\\dst\\src\\b.bin", questions.back().path);
 }
 
 TEST(CopyElevateClient, FetchesTheJobAndForwardsEventsQuestionsAndControls) {

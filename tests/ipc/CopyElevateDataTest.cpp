@@ -244,11 +244,11 @@ TEST(CopyElevateData, StatusWhoseTreeOrderDoesNotHoldIsRefused) {
 
 TEST(CopyElevateData, CursorsOutsideTheTreesAreRefused) {
     const Bytes good = Encoded(&EncodeStatus, SampleStatus());
-    // The write cursor's tree and node index sit 56 bytes from the end.
+    // The write cursor's tree and node index open its 48 bytes at the end.
     auto withWriteCursor = [&](int64_t tree, int64_t node) {
         Bytes b = good;
-        std::memcpy(b.data() + b.size() - 56, &tree, 8);
-        std::memcpy(b.data() + b.size() - 48, &node, 8);
+        std::memcpy(b.data() + b.size() - 48, &tree, 8);
+        std::memcpy(b.data() + b.size() - 40, &node, 8);
         return b;
     };
     CopyStatus back;
