@@ -77,9 +77,13 @@ void CoreEventElevateClientHandler::Dispatch() {
         e->answer = answer;
         e->applyToAll = applyToAll;
         e->selection = selection;
+    } else if (e->eventCode == kEventCopyBegin) {
+        // The workers start next: a pause or cancel the user chose while this process was
+        // starting holds from their first item, not from the timer's first tick.
+        Poll();
     }
-    // The rest (the job's start and end, the enumeration, the copy's begin) is this
-    // process's own: the user-interface process reports its own.
+    // The rest (the job's start and end, the enumeration) is this process's own: the
+    // user-interface process reports its own.
 }
 
 void CoreEventElevateClientHandler::Poll() {

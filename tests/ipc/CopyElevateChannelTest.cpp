@@ -215,6 +215,25 @@ TEST(CopyElevateClient, FetchesTheJobAndForwardsEventsQuestionsAndControls) {
     events.Detach(&forwarder);
 }
 
+TEST(CopyElevateClient, PauseChosenBeforeTheCopyBeginsHoldsFromTheFirstItem) {
+    PanelSide side;
+    CopyAlgorithmMultiThreadElevateClient client(side.server->PipeName());
+    ASSERT_TRUE(client.Open());
+    CoreEvent events;
+    CoreEventElevateClientHandler forwarder(&client, 3600 * 1000);
+    events.Attach(&forwarder);
+    CountedEvent cancel, run;
+    ASSERT_TRUE(cancel.Create(false, false));
+    ASSERT_TRUE(run.Create(true, true));
+    events.OnAlgorithmStart();
+    side.run.Reset();
+    CopyStatus status;
+    events.OnCopyBegin(&status, cancel, run);
+    EXPECT_FALSE(IsSet(run));
+    EXPECT_EQ(kHandlerPauseRequested, forwarder.GetState());
+    events.Detach(&forwarder);
+}
+
 TEST(CopyElevateClient, TimerPollsCarryACancelWithoutAnyEvent) {
     PanelSide side;
     CopyAlgorithmMultiThreadElevateClient client(side.server->PipeName());
