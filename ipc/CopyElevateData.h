@@ -38,10 +38,21 @@ enum ExceptionKind : int32_t {
     kOverwriteFiles = 9,
 };
 
+// The least room a long string takes: its byte count.
+inline constexpr uint64_t kMinLongString = 8;
+
 void AppendLongString(CDataConverter& out, const CString& text);
 bool ReadLongString(CDataParser& in, CString& text);
 void AppendNarrowString(CDataConverter& out, const std::string& text);
 bool ReadNarrowString(CDataParser& in, std::string& text);
+// A count of values that take at least minSize bytes each: refused when the rest of the
+// message cannot hold that many.
+bool ReadCount(CDataParser& in, uint64_t minSize, uint64_t& count);
+bool ReadInt(CDataParser& in, int& value);
+bool ReadUInt32(CDataParser& in, uint32_t& value);
+// The 36 bytes of a WIN32_FILE_ATTRIBUTE_DATA as the system fills it.
+void AppendAttributes(CDataConverter& out, const WIN32_FILE_ATTRIBUTE_DATA& data);
+bool ReadAttributes(CDataParser& in, WIN32_FILE_ATTRIBUTE_DATA& data);
 
 // The job record: every field of the option in declaration order.
 void EncodeJob(CDataConverter& out, const CopyOption& option);
