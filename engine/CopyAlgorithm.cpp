@@ -77,8 +77,11 @@ int CopyAlgorithmMultiThread::Run() {
             if (!elevatePeer->GetStatus(status))
                 throw CopyException(kCopyElevatedNoStatus);
             status.option = &option;
-            if (events)
+            if (events) {
                 events->OnCopyBegin(&status, cancelEvent, runEvent);
+                // What was done before the job came here is shown from the start.
+                events->OnProgress(&readWalk, &writeWalk, TotalMs(), 0, 0, 0);
+            }
         } else if (MoveByRenaming() == 1) {
             done = true;
         } else {

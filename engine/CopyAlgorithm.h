@@ -163,6 +163,11 @@ private:
     void WakeWriter();
     void WakeReader();
     void Report(const Exception* e);
+    // The cancel that stopping for administrator rights gave the other side: not the
+    // user's, and not shown (the job goes on elsewhere).
+    bool IsStopsOwnCancel(const CopyException& e) const {
+        return e.type == kCopyCancelled && stopForElevation.load() == 1;
+    }
     // Waits for one of the handles (null ones are left out).
     DWORD WaitAny(HANDLE* handles, DWORD count);
 

@@ -184,7 +184,10 @@ int32_t CopyAlgorithmMultiThreadElevate::HandleReplay(CDataParser& parser, bool 
     snapshot.copyElapsedMs = Milliseconds(m_job.copyWatch);
     int applyToAll = 0;
     SelectionMap selection;
-    const int answer = m_job.events ? m_job.events->Replay(code, &snapshot, &applyToAll, &selection) : 0;
+    // The other process's algorithm starts before it has its status: its first snapshot
+    // knows no progress, and the panel keeps what it shows until the next one.
+    const CoreDisplayStatus* shown = code == kEventAlgorithmStart ? nullptr : &snapshot;
+    const int answer = m_job.events ? m_job.events->Replay(code, shown, &applyToAll, &selection) : 0;
     CDataConverter reply;
     reply.AppendInt32(kSuccess);
     if (question) {

@@ -3,6 +3,7 @@
 // process never comes, the job ends with what was written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "control/CopyCore.h"
@@ -104,6 +105,11 @@ TEST(CopyElevateHandOver, RefusedStartEndsTheJobWithWhatWasWritten) {
     EXPECT_EQ(0, refused.parameters.Find(expected.Left(expected.GetLength() - 1)));
     EXPECT_FALSE(TestFiles::Exists(job.destination / L"src\\held.bin"));
     job.ExpectOnlyWholeFiles();
+    // The stop is reported as such; the other side's cancel is the stop's own and not shown.
+    std::vector<int> errors;
+    for (const CoreEventRecord& record : job.handler.Records())
+        if (record.code == kEventError) errors.push_back(record.copyType);
+    EXPECT_EQ(std::vector<int>{kCopyStopForElevation}, errors);
     EXPECT_EQ(1, job.handler.Count(kEventAlgorithmEnd));
     EXPECT_EQ(1, job.handler.Count(kEventCoreEnd));
 }
@@ -154,10 +160,19 @@ TEST(CopyElevateHandOver, SecondProcessFinishesTheJobAndAsksItsQuestionsHere) {
     EXPECT_EQ(2, job.handler.Count(kEventAlgorithmStart));
     const std::vector<CoreEventRecord> records = job.handler.Records();
     int starts = 0, progressAfterSecondStart = 0;
+    unsigned long long writtenHere = 0;
     for (const CoreEventRecord& record : records) {
         if (record.code == kEventAlgorithmStart) ++starts;
-        if (starts == 2 && (record.code == kEventWriteProgress || record.code == kEventReadProgress))
+        const bool progress = record.code == kEventWriteProgress || record.code == kEventReadProgress ||
+                              record.code == kEventProgress;
+        if (!progress) continue;
+        if (starts == 1) {
+            writtenHere = std::max(writtenHere, record.bytesWritten);
+        } else {
             ++progressAfterSecondStart;
+            // What was written here still counts once the other process reports.
+            EXPECT_GE(record.bytesWritten, writtenHere);
+        }
     }
     EXPECT_GT(progressAfterSecondStart, 0);
     EXPECT_EQ(1, job.handler.Count(kEventAlgorithmEnd));

@@ -113,7 +113,7 @@ TEST(ElevatedCopy, ContinueRunsTheRestInASecondSwiftletThatAsksThroughTheFirst) 
         name.Format(L"a\\a%d.bin", i);
         ASSERT_TRUE(TestFiles::WritePattern(dir / name.GetString(), 64 * KiB, i + 1));
         name.Format(L"b\\b%d.bin", i);
-        ASSERT_TRUE(TestFiles::WritePattern(dir / name.GetString(), 64 * KiB, i + 11));
+        ASSERT_TRUE(TestFiles::WritePattern(dir / name.GetString(), 1024 * KiB, i + 11));
     }
     ASSERT_TRUE(TestFiles::WritePattern(dir / L"a\\held.bin", 128 * KiB, 21));
     ASSERT_TRUE(TestFiles::WritePattern(dir / L"b\\conflict.bin", 32 * KiB, 22));
@@ -142,6 +142,12 @@ TEST(ElevatedCopy, ContinueRunsTheRestInASecondSwiftletThatAsksThroughTheFirst) 
     ASSERT_TRUE(RemoveDirectoryW(dir / L"a\\held.bin"));
     ASSERT_TRUE(TestFiles::WritePattern(dir / L"a\\held.bin", 128 * KiB, 21));
     PostMessageW(ViewItem(panel, IDC_MAIN_ACTION), BM_CLICK, 0, 0);
+
+    // Pause and resume in the first process's panel reach the second process, which says
+    // so through the same panel.
+    ASSERT_TRUE(PauseJob(panel));
+    EXPECT_TRUE(SaveWindowScreenshot(FindTaskWindow(first.Id()), L"progress-elevated-process-paused"));
+    SendMessageW(ViewItem(panel, IDC_PAUSE), BM_CLICK, 0, 0);
 
     // The second process meets the existing file; the first one's panel asks.
     DWORD second = 0;
