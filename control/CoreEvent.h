@@ -73,9 +73,9 @@ public:
     virtual void OnCopyBegin(const ICoreCopyTotals* copyStatus, HANDLE cancelEvent, HANDLE runEvent);
     void OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancelEvent, CountedEvent& runEvent) override;
     // Progress of both sides; throttled by the writer's state.
-    virtual void OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write,
-                            unsigned long long totalMs, unsigned long long copyMs,
-                            unsigned long long readPartialBytes, unsigned long long writtenPartialBytes);
+    void OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write, unsigned long long totalMs,
+                    unsigned long long copyMs, unsigned long long readPartialBytes,
+                    unsigned long long writtenPartialBytes) override;
     void OnReadProgress(const ICoreProgressCursor* read, unsigned long long totalMs, unsigned long long copyMs,
                         unsigned long long partialBytes) override;
     void OnWriteProgress(const ICoreProgressCursor* write, unsigned long long totalMs, unsigned long long copyMs,

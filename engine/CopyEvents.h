@@ -108,6 +108,11 @@ public:
     // copyStatus gives the totals of the enumeration.
     virtual void OnCopyBegin(const ICoreCopyTotals* copyStatus, CountedEvent& cancelEvent,
                              CountedEvent& runEvent) = 0;
+    // Progress of both sides at once (a job continued from another process shows what was
+    // done before it came).
+    virtual void OnProgress(const ICoreProgressCursor* read, const ICoreProgressCursor* write,
+                            unsigned long long totalMs, unsigned long long copyMs,
+                            unsigned long long readPartialBytes, unsigned long long writtenPartialBytes) = 0;
     // partialBytes: what the side has done of its current file.
     virtual void OnReadProgress(const ICoreProgressCursor* read, unsigned long long totalMs,
                                 unsigned long long copyMs, unsigned long long partialBytes) = 0;
