@@ -35,14 +35,6 @@ int FolderCount(const CopyExceptionOverwrite& question) {
            ((question.destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0);
 }
 
-// A file that meets a folder of its name at the destination.
-bool IsNameTaken(const CopyException* copy) {
-    if (!copy || copy->type != kCopyRetryFile)
-        return false;
-    const auto* retry = static_cast<const CopyExceptionRetryFile*>(copy);
-    return retry->error && retry->error->error == ERROR_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 CTaskFrameWnd::~CTaskFrameWnd() {
@@ -220,7 +212,7 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         if (file)
             file->SetQuestion(*static_cast<const CopyExceptionOverwrite*>(copy));
         view = file;
-    } else if (IsNameTaken(copy) || (type == kCopyOverwrite && folders == 1)) {
+    } else if (type == kCopyRetryFile || type == kCopyEncrypted || (type == kCopyOverwrite && folders == 1)) {
         auto* error = static_cast<CErrorFormView2*>(CreateQuestionView(RUNTIME_CLASS(CErrorFormView2)));
         if (error) {
             m_move = static_cast<int>(m_core.option.move);
@@ -229,11 +221,10 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         view = error;
     }
     if (!view) {
-        // The questions about a file in use, a file that cannot be read and an encrypted
-        // item are not asked yet: what loses nothing is done instead, the item is left
-        // out. Two folders of one name are merged without asking; a clash of two folders
-        // that comes here anyway, or a question of no known kind, ends the job.
-        event.answer = (type == kCopyRetryFile || type == kCopyEncrypted) ? kAnswerSkip : kAnswerCancel;
+        // Two folders of one name are merged without asking: a clash of two folders that
+        // comes here anyway, a question of no known kind, or a view that could not be
+        // made ends the job rather than guessing.
+        event.answer = kAnswerCancel;
         return false;
     }
     ShowUserView(view);

@@ -129,13 +129,82 @@ TEST_F(QuestionView, ClosingThePanelOfAQuestionCancelsTheJob) {
 
 namespace {
 
+// A file held open without any sharing, as a program that locks its document does.
+class LockedFile {
+public:
+    explicit LockedFile(const CString& path)
+        : m_handle(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~LockedFile() { Release(); }
+    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
 class ErrorQuestion : public QuestionView {
 protected:
     // Copies tree into dst and waits for the panel to ask about an item that fails.
-    HWND StartFailingCopy() { return StartCopyUntilAsked(IDC_MAIN_ACTION); }
+    HWND StartFailingCopy() {
+        // A destination that is not there is a failure of the whole job, reported
+        // rather than asked about.
+        EXPECT_TRUE(TestFiles::MakeFolders(m_dir / L"dst"));
+        return StartCopyUntilAsked(IDC_MAIN_ACTION);
+    }
 };
 
 }  // namespace
+
+TEST_F(ErrorQuestion, FileInUseIsCopiedWhenRetriedAfterItWasClosed) {
+    ASSERT_TRUE(TestFiles::WritePattern(m_dir / L"tree\\in-use.bin", 300000));
+    LockedFile lock(m_dir / L"tree\\in-use.bin");
+    ASSERT_TRUE(lock.Held());
+    const HWND panel = StartFailingCopy();
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ(GetSystemErrorMessage(ERROR_SHARING_VIOLATION), WindowText(ViewItem(panel, IDC_ERROR_TEXT)));
+    EXPECT_EQ(ProgramString(IDS_ERROR_CLOSE_FILE), WindowText(ViewItem(panel, IDC_ERROR_NOTE)));
+    EXPECT_EQ(ProgramString(IDS_BUTTON_RETRY), WindowText(ViewItem(panel, IDC_MAIN_ACTION)));
+    EXPECT_NE(-1, WindowText(ViewItem(panel, IDC_INFO_LINE1)).Find(L"in-use"));
+    EXPECT_TRUE(SaveWindowScreenshot(m_window, L"question-error-in-use"));
+
+    lock.Release();
+    PostMessageW(ViewItem(panel, IDC_MAIN_ACTION), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    std::string source, copy;
+    ASSERT_TRUE(TestFiles::ReadBytes(m_dir / L"tree\\in-use.bin", source));
+    ASSERT_TRUE(TestFiles::ReadBytes(m_dir / L"dst\\tree\\in-use.bin", copy));
+    EXPECT_TRUE(source == copy);
+}
+
+TEST_F(ErrorQuestion, SkipForAllLeavesOutEveryFileInUseAndCancelLeavesNoPartialFile) {
+    ASSERT_TRUE(TestFiles::WritePattern(m_dir / L"tree\\a.bin", 1000));
+    ASSERT_TRUE(TestFiles::WritePattern(m_dir / L"tree\\b.bin", 1000));
+    ASSERT_TRUE(TestFiles::WriteBytes(m_dir / L"tree\\c.txt", "free"));
+    {
+        LockedFile a(m_dir / L"tree\\a.bin"), b(m_dir / L"tree\\b.bin");
+        const HWND panel = StartFailingCopy();
+        ASSERT_NE(nullptr, panel);
+        SendMessageW(ViewItem(panel, IDC_APPLY_TO_ALL), BM_CLICK, 0, 0);
+        PostMessageW(ViewItem(panel, IDC_SKIP), BM_CLICK, 0, 0);
+        EXPECT_EQ(0, m_swiftlet->Wait(60000)) << "the second file is skipped without asking";
+    }
+    EXPECT_FALSE(TestFiles::Exists(m_dir / L"dst\\tree\\a.bin"));
+    EXPECT_FALSE(TestFiles::Exists(m_dir / L"dst\\tree\\b.bin"));
+    EXPECT_EQ("free", Contents(L"dst\\tree\\c.txt"));
+
+    LockedFile a(m_dir / L"tree\\a.bin");
+    ASSERT_TRUE(TestFiles::WritePattern(m_dir / L"tree\\big.bin", 3000000));
+    const HWND panel = StartFailingCopy();
+    ASSERT_NE(nullptr, panel);
+    PostMessageW(ViewItem(panel, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(0, m_swiftlet->Wait(60000));
+    EXPECT_FALSE(TestFiles::Exists(m_dir / L"dst\\tree\\a.bin"));
+    EXPECT_TRUE(AllFilesComplete(m_dir / L"tree", m_dir / L"dst\\tree")) << "no half-written file";
+}
 
 TEST_F(ErrorQuestion, FileMeetingAFolderOfItsNameIsAskedAboutAndTheFolderStays) {
     ASSERT_TRUE(TestFiles::WriteBytes(m_dir / L"tree\\report", "file"));
