@@ -67,9 +67,10 @@ private:
 // Thumbnail first, the icon when there is none.
 class CFileImageGetter : private noncopyable {
 public:
+    virtual ~CFileImageGetter() = default;
     // Fills data with the image of path at size; 1 when there is one, else 0 (data is
-    // then empty).
-    int GetImage(LPCWSTR path, SIZE size, CFileImageGetterData& data) const;
+    // then empty). Virtual for shells that make thumbnails this machine's does not.
+    virtual int GetImage(LPCWSTR path, SIZE size, CFileImageGetterData& data) const;
 
 private:
     ThumbnailGetter m_thumbnails;

@@ -4,6 +4,7 @@
 
 #include "foundation/Paths.h"
 #include "framework/CDataExchange.h"
+#include "ui/ChooseFilesDlg.h"
 #include "ui/LinkLine.h"
 #include "ui/ProgressRules.h"
 #include "ui/TaskFrameWnd.h"
@@ -52,7 +53,13 @@ void COverwriteFilesView::SetQuestion(const CopyExceptionOverwriteFiles& questio
     m_sourceFolder = question.sourceFolder;
     m_destinationFolder = question.destinationFolder;
     m_pairs.clear();
-    for (const auto& [source, destination] : question.files) m_pairs.push_back({source, destination});
+    for (const auto& [source, destination] : question.files) {
+        CChooseFilesDrawerData pair;
+        pair.newFile.path = source;
+        pair.existingFile.path = destination;
+        m_pairs.push_back(pair);
+    }
+    m_loaded = 0;
 
     const bool one = m_pairs.size() == 1;
     CString text;
@@ -62,9 +69,6 @@ void COverwriteFilesView::SetQuestion(const CopyExceptionOverwriteFiles& questio
     m_skip.SetWindowText(text);
     text.LoadString(one ? IDS_CHOOSE_FILE : IDS_CHOOSE_FILES);
     m_choose.SetWindowText(text);
-    // Choosing per file needs the dialog that lists the pairs, which this program does
-    // not have yet.
-    m_choose.EnableWindow(FALSE);
 
     CString line;
     line.Format(IDS_COPYING_ITEMS_FROM_TO, L"%s", L"%s", itemCount, ProgressRules::OperationWord(move).GetString());
@@ -80,7 +84,7 @@ void COverwriteFilesView::FillHeading() {
     CString name;
     if (m_pairs.size() == 1) {
         format.LoadString(IDS_FILE_EXISTS_NAMED);
-        name = GetFileNamePart(m_pairs[0].existingPath);
+        name = GetFileNamePart(m_pairs[0].existingFile.path);
     } else if (m_pairs.size() > 1) {
         format.Format(IDS_FILES_EXIST_COUNT, static_cast<int>(m_pairs.size()));
     }
@@ -139,6 +143,45 @@ void COverwriteFilesView::OnReplace() { Answer(kAnswerOverwrite); }
 
 void COverwriteFilesView::OnSkip() { Answer(kAnswerSkip); }
 
-void COverwriteFilesView::OnChoose() {}
+void COverwriteFilesView::OnChoose() {
+    if (!m_loaded) {
+        // A file that cannot be read keeps zero data: the dialog shows no time and size.
+        for (CChooseFilesDrawerData& pair : m_pairs) {
+            pair.newFile.Load();
+            pair.existingFile.Load();
+        }
+        m_loaded = 1;
+    }
+    CChooseFilesDlg dialog(&m_pairs, this);
+    dialog.SetFolders(m_sourceFolder, m_destinationFolder);
+    if (dialog.DoModal() != IDOK)
+        return;  // cancelled: the question stays
+    const int answer = AnswerFromDialog(dialog.GetResult(), dialog.GetFileResults());
+    if (answer != 0)
+        Answer(answer);
+}
+
+int COverwriteFilesView::AnswerFromDialog(int result, const std::map<CString, int>& files) {
+    switch (result) {
+    case CChooseFilesDlg::kResultNew:
+        return kAnswerOverwrite;
+    case CChooseFilesDlg::kResultExisting:
+        return kAnswerSkip;
+    case CChooseFilesDlg::kResultBoth:
+        return kAnswerKeepBoth;
+    case CChooseFilesDlg::kResultMixed:
+        m_selection.clear();
+        for (const auto& [path, choice] : files) {
+            if (path.IsEmpty())
+                continue;
+            m_selection[path] = choice == CChooseFilesDlg::kResultNew    ? kAnswerOverwrite
+                                : choice == CChooseFilesDlg::kResultBoth ? kAnswerKeepBoth
+                                                                          : kAnswerSkip;
+        }
+        return kAnswerSelection;
+    default:
+        return 0;
+    }
+}
 
 void COverwriteFilesView::OnCancelOperation() { Answer(kAnswerCancel); }

@@ -7,15 +7,10 @@
 
 #include "control/CoreEvent.h"
 #include "framework/CGdiObject.h"
+#include "ui/ChooseFilesDrawer.h"
 #include "ui/CommandLinkCtrl.h"
 #include "ui/ShellOpenLinkCtrl.h"
 #include "ui/TaskFrameFormView.h"
-
-// One clash: the file being copied and the file already at the destination.
-struct ConflictPair {
-    CString newPath;
-    CString existingPath;
-};
 
 class COverwriteFilesView : public CTaskFrameFormView {
     DECLARE_DYNCREATE(COverwriteFilesView)
@@ -32,7 +27,7 @@ public:
                              bool move);
 
     int GetChoice() const { return m_choice; }
-    const std::vector<ConflictPair>& GetPairs() const { return m_pairs; }
+    const std::vector<CChooseFilesDrawerData>& GetPairs() const { return m_pairs; }
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -45,6 +40,8 @@ protected:
 
 private:
     void Answer(int choice);
+    // Turns the choose-files dialog's result into an answer; 0 when it gives none.
+    int AnswerFromDialog(int result, const std::map<CString, int>& files);
     void FillHeading();
 
     CShellOpenLinkCtrl m_fromTo;
@@ -54,7 +51,10 @@ private:
     CFont m_headingFont;
     CString m_sourceFolder;
     CString m_destinationFolder;
-    std::vector<ConflictPair> m_pairs;
+    // The clashes: the file being copied and the file already at the destination; their
+    // attributes are read when the user first chooses per file.
+    std::vector<CChooseFilesDrawerData> m_pairs;
+    int m_loaded = 0;
     Swiftlet::SelectionMap m_selection;  // new file's path -> answer, handed over with answer 8
     int m_choice = 0;
 };

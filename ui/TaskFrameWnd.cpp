@@ -3,6 +3,7 @@
 #include "control/CoreEventHandler.h"
 #include "control/ErrorText.h"
 #include "engine/CopyException.h"
+#include "ipc/CopyAlgorithmMultiThreadElevate.h"
 #include "ui/FileCopyDlg.h"
 #include "ui/FileCopyFormViewBase.h"
 #include "ui/FileCopyFormSimpleView.h"
@@ -28,6 +29,13 @@ BEGIN_MESSAGE_MAP(CTaskFrameWnd, CFrameWnd)
 END_MESSAGE_MAP()
 
 namespace {
+
+// Where a job goes on when the user chooses administrator rights: Swiftlet.exe itself,
+// started elevated, reporting back to the job's panel.
+CopyElevateHandOver& ElevateHandOver() {
+    static CopyElevateHandOver handOver;
+    return handOver;
+}
 
 // How many of the two items of a clash are folders.
 int FolderCount(const CopyExceptionOverwrite& question) {
@@ -81,6 +89,7 @@ int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
         return -1;
     }
     m_core.handler = m_handler;
+    m_core.elevateHandOver = &ElevateHandOver();
     // A job whose thread cannot start would never end, and neither would its panel.
     return m_core.Start() == 1 ? 0 : -1;
 }

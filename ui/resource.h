@@ -148,6 +148,7 @@
 #define IDC_FILE_LIST_PLACEHOLDER       1062  // 117: the list goes here
 #define IDC_CONFLICT_HEADING            1063  // 116
 #define IDC_SKIP_SAME_FILES             1064  // 117
+#define IDC_FILE_LIST                   1065  // 117: the list made over the placeholder
 
 // The window class of the speed graph, registered by the program when it first makes
 // one; the detailed progress view's template names it. (A narrow literal, so that the

@@ -85,7 +85,7 @@ TEST_F(QuestionView, ManyExistingFilesAreReplacedTogether) {
     EXPECT_EQ(ProgramString(IDS_REPLACE_FILES), WindowText(ViewItem(panel, IDC_REPLACE_LINK)));
     EXPECT_EQ(ProgramString(IDS_SKIP_FILES), WindowText(ViewItem(panel, IDC_SKIP_LINK)));
     EXPECT_EQ(ProgramString(IDS_CHOOSE_FILES), WindowText(ViewItem(panel, IDC_CHOOSE_LINK)));
-    EXPECT_FALSE(IsWindowEnabled(ViewItem(panel, IDC_CHOOSE_LINK))) << "choosing per file is not offered yet";
+    EXPECT_TRUE(IsWindowEnabled(ViewItem(panel, IDC_CHOOSE_LINK)));
     EXPECT_EQ(ProgramString(IDS_REPLACE_OR_SKIP), WindowText(m_window));
     const CString fromTo = WindowText(ViewItem(panel, IDC_CONFLICT_FROM_TO));
     EXPECT_NE(-1, fromTo.Find(L">dst</a>")) << NarrowString(fromTo, CP_UTF8);
