@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 wine xvfb xauth \
-         fonts-noto-cjk cmake ninja-build googletest locales file x11-utils rsync time python3 \
+         fonts-noto-cjk fonts-wine cmake ninja-build googletest locales file x11-utils rsync time python3 \
          nsis zip; do
   have "$p" || need+=("$p")
 done

@@ -54,7 +54,7 @@ _wine_display() {
 
 # Settings of the test prefix; bump the version when they change, so that prefixes made
 # earlier get them too.
-_wine_settings_version=2
+_wine_settings_version=3
 _wine_settings_reg() {
   # Japanese glyphs: without substitutes the dialog fonts show boxes. No window manager:
   # unmanaged windows spare a stall when a program with windows exits. A crash prints its
@@ -82,6 +82,13 @@ _wine_create_prefix() {
   rm -f "$reg"
   # The session ends a few seconds after its last program; the registry is saved then.
   timeout 120 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  # The window frames draw their caption buttons with Marlett, as on Windows; without it
+  # they show the letters "0", "1" and "r". Only that font: the others would change the
+  # substitutes above.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   echo "$_wine_settings_version" > "$WINEPREFIX/.swiftlet-ready"
 }
 
