@@ -60,6 +60,7 @@ void CopyCore::RunJob(CoreEvent& events) {
     algorithm->SetElevatePeer(elevatePeer);
     algorithm->Run();
     poolPeakUsed = algorithm->GetPoolPeakUsed();
+    poolSize = algorithm->GetPoolSize();
     AlgorithmEnded(*algorithm);
 }
 
