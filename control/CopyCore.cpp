@@ -58,6 +58,7 @@ void CopyCore::RunJob(CoreEvent& events) {
         return;
     std::unique_ptr<CopyAlgorithmMultiThread> algorithm(CreateAlgorithm(&events));
     algorithm->SetElevatePeer(elevatePeer);
+    algorithm->SetElevateHandOver(elevateHandOver);
     algorithm->Run();
     poolPeakUsed = algorithm->GetPoolPeakUsed();
     poolSize = algorithm->GetPoolSize();

@@ -40,6 +40,8 @@ public:
     std::atomic<CWinThread*> thread{nullptr};
     DesignPatterns::IObserver* handler = nullptr;
     ICopyElevatePeer* elevatePeer = nullptr;
+    // Where a job that stops for administrator rights goes on; null: it ends there.
+    ICopyElevateHandOver* elevateHandOver = nullptr;
     // After event 1001: the most the job's buffer pool held at once, in bytes.
     std::atomic<uint64_t> poolPeakUsed{0};
     std::atomic<uint64_t> poolSize{0};  // the size of the job's pool

@@ -8,6 +8,7 @@
 
 #include "foundation/DynamicFunction.h"
 #include "foundation/GdiplusSession.h"
+#include "ipc/CopyAlgorithmMultiThreadElevateClient.h"
 #include "ipc/PipeCommand.h"
 #include "ipc/RunCopyCommand.h"
 
@@ -153,9 +154,5 @@ void CSwiftletApp::RunShellHandOver(const CString& pipeName) {
 }
 
 void CSwiftletApp::RunElevated(const CString& pipeName) {
-    PipeCommandClient client(pipeName, kPipeChunkSize);
-    if (!client.Open() || !client.IsPeerCompatible())
-        return;
-    // The job description and its run follow the elevation channel's client.
-    client.Close();
+    Swiftlet::RunElevatedCopy(pipeName, m_core);
 }

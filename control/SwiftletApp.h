@@ -5,6 +5,7 @@
 // own and the process ends.
 #include <vector>
 
+#include "control/CopyCore.h"
 #include "control/SwiftletCore.h"
 #include "foundation/DynamicLinkLibrary.h"
 #include "framework/CCommandLineInfo.h"
@@ -49,6 +50,8 @@ public:
     // The mode's work for a parsed command line; quiet on every failure.
     void Dispatch(CSwiftletCommandLineInfo& info);
 
+    // The job of an elevated process (mode 2).
+    Swiftlet::CopyCore m_core;
     DLL::DynamicLinkLibraryManager m_libraries;
 
 protected:

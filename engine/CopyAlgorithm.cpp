@@ -77,8 +77,11 @@ int CopyAlgorithmMultiThread::Run() {
             if (!elevatePeer->GetStatus(status))
                 throw CopyException(kCopyElevatedNoStatus);
             status.option = &option;
-            if (events)
+            if (events) {
                 events->OnCopyBegin(&status, cancelEvent, runEvent);
+                // What was done before the job came here is shown from the start.
+                events->OnProgress(&readWalk, &writeWalk, TotalMs(), 0, 0, 0);
+            }
         } else if (MoveByRenaming() == 1) {
             done = true;
         } else {
@@ -95,7 +98,9 @@ int CopyAlgorithmMultiThread::Run() {
             if (failed == 0 && stopForElevation == 0)
                 CheckEverythingDone();
             // A worker that stopped for administrator rights leaves the rest of the job
-            // to the elevated process; until that hand-over exists the job simply ends.
+            // to the elevated process; this run ends when that process has ended.
+            if (stopForElevation == 1)
+                HandOverToElevated();
         }
     } catch (const Exception& e) {
         Report(&e);
@@ -277,7 +282,27 @@ void CopyAlgorithmMultiThread::CheckEverythingDone() const {
     }
 }
 
+void CopyAlgorithmMultiThread::HandOverToElevated() {
+    ReleaseWorkers();
+    if (!elevateHandOver)
+        return;
+    CopyElevateJob job;
+    job.option = &option;
+    job.events = events;
+    job.cancelEvent = &cancelEvent;
+    job.runEvent = &runEvent;
+    job.status = &status;
+    job.totalWatch = &totalWatch;
+    job.copyWatch = &copyWatch;
+    elevateHandOver->HandOver(job);
+}
+
 void CopyAlgorithmMultiThread::Cleanup() {
+    ReleaseWorkers();
+    status.ResetCounters();
+}
+
+void CopyAlgorithmMultiThread::ReleaseWorkers() {
     for (CWinThread** thread : {&readerThread, &writerThread}) {
         if (*thread) {
             WaitForSingleObject((*thread)->m_hThread, INFINITE);
@@ -297,7 +322,6 @@ void CopyAlgorithmMultiThread::Cleanup() {
     writerWake.Close();
     for (HANDLE* event : {&batchReaderDone, &batchWriterDone, &batchDecided})
         CloseEvent(*event);
-    status.ResetCounters();
 }
 
 // ---- checks and waits shared by both workers ----

@@ -37,6 +37,28 @@ public:
     virtual bool GetStatus(CopyStatus& status) = 0;
 };
 
+// What a job that stopped for administrator rights hands on: the process that continues
+// it reads the job and the status from here, and the user's pause and cancel reach it
+// through the two events.
+struct CopyElevateJob {
+    const CopyOption* option = nullptr;
+    CoreEvent* events = nullptr;
+    CountedEvent* cancelEvent = nullptr;
+    CountedEvent* runEvent = nullptr;
+    CopyStatus* status = nullptr;
+    const Stopwatch* totalWatch = nullptr;  // the whole job
+    const Stopwatch* copyWatch = nullptr;   // its copy phase
+};
+
+// Continues a job in an elevated process (the user-interface process's side).
+class ICopyElevateHandOver {
+public:
+    virtual ~ICopyElevateHandOver() = default;
+    // Returns once the other process has ended, or could not be started or reached;
+    // what it did not write stays unwritten.
+    virtual void HandOver(const CopyElevateJob& job) = 0;
+};
+
 class ICopyAlgorithm : private noncopyable {
 public:
     virtual ~ICopyAlgorithm() = default;
@@ -54,6 +76,8 @@ public:
 
     void SetElevatePeer(ICopyElevatePeer* peer) override;
     int Run() override;
+    // Where a job that stops for administrator rights goes on (null: it ends there).
+    void SetElevateHandOver(ICopyElevateHandOver* handOver) { elevateHandOver = handOver; }
 
     // 1 when a worker stopped so that the job continues with administrator rights.
     int IsStoppedForElevation() const { return stopForElevation.load(); }
@@ -87,6 +111,10 @@ private:
     // Throws when the workers ended without failing yet left an item neither written
     // nor left out on purpose: such a job must never pass for complete.
     void CheckEverythingDone() const;
+    // Gives the rest of the job to the elevated process, once the workers are gone.
+    void HandOverToElevated();
+    // The workers' objects: reader, writer, pool, wake and batch events.
+    void ReleaseWorkers();
     void Cleanup();
 
     // What one worker last saw of the run and cancel events.
@@ -143,6 +171,11 @@ private:
     void WakeWriter();
     void WakeReader();
     void Report(const Exception* e);
+    // The cancel that stopping for administrator rights gave the other side: not the
+    // user's, and not shown (the job goes on elsewhere).
+    bool IsStopsOwnCancel(const CopyException& e) const {
+        return e.type == kCopyCancelled && stopForElevation.load() == 1;
+    }
     // Waits for one of the handles (null ones are left out).
     DWORD WaitAny(HANDLE* handles, DWORD count);
 
@@ -171,6 +204,7 @@ private:
     WorkerPolls writerPolls;
     std::atomic<int> stopForElevation{0};
     ICopyElevatePeer* elevatePeer = nullptr;
+    ICopyElevateHandOver* elevateHandOver = nullptr;
     HANDLE batchReaderDone = nullptr;
     HANDLE batchWriterDone = nullptr;
     HANDLE batchDecided = nullptr;

@@ -24,7 +24,8 @@ void CopyAlgorithmMultiThread::ReaderThread() {
     } catch (const CopyException& e) {
         if (e.type == kCopyStopForElevation)
             stopForElevation = 1;
-        Report(&e);
+        if (!IsStopsOwnCancel(e))
+            Report(&e);
         readWalk.SetFailed();
     } catch (const Exception& e) {
         Report(&e);
@@ -200,6 +201,8 @@ void CopyAlgorithmMultiThread::ApplyReaderAnswer(int answer) {
             readWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);
             break;
         case kAnswerElevate:
+            // Set before the other side is stopped: its cancel is this stop's own.
+            stopForElevation = 1;
             StopBothSides(kCopyStopForElevation);
         default:
             StopBothSides(kCopyCancelled);

@@ -30,7 +30,8 @@ void CopyAlgorithmMultiThread::WriterThread() {
             writer->Abort();
         } catch (...) {
         }
-        Report(&e);
+        if (!IsStopsOwnCancel(e))
+            Report(&e);
     } catch (const Exception& e) {
         try {
             writer->Abort();
@@ -301,6 +302,8 @@ void CopyAlgorithmMultiThread::ApplyWriterAnswer(int answer) {
             writeWalk.SetCurrentFlags(CopyItemData::Overwrite, 0);
             break;
         case kAnswerElevate:
+            // Set before the other side is stopped: its cancel is this stop's own.
+            stopForElevation = 1;
             StopBothSides(kCopyStopForElevation);
         default:
             StopBothSides(kCopyCancelled);

@@ -1,5 +1,7 @@
 #include "ipc/PipePeers.h"
 
+#include <string>
+
 #include "foundation/DynamicFunction.h"
 
 namespace PipeIdentity {
@@ -32,6 +34,7 @@ namespace DLL {
 
 // From Vista on.
 SWIFTLET_DYNAMIC_FUNCTION(GetNamedPipeServerProcessId, L"kernel32.dll", BOOL(WINAPI*)(HANDLE, PULONG))
+SWIFTLET_DYNAMIC_FUNCTION(QueryFullProcessImageNameW, L"kernel32.dll", BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD))
 
 }  // namespace DLL
 
@@ -70,4 +73,42 @@ bool IsServerOfThisUser(HANDLE pipe, IPipePeers& peers) {
     DWORD ourSession = 0, theirSession = 0;
     if (!peers.ProcessSession(self, ourSession) || !peers.ProcessSession(server, theirSession)) return false;
     return ourSession == theirSession;
+}
+
+bool SystemPipePeers::ProcessImagePath(DWORD processId, CString& path) {
+    static const DLL::QueryFullProcessImageNameW imageName;
+    if (!imageName.IsAvailable()) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return false;
+    std::wstring buffer(32768, L'\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const bool ok = imageName(process, 0, buffer.data(), &length) && length > 0 && length < buffer.size();
+    CloseHandle(process);
+    if (!ok) return false;
+    buffer.resize(length);
+    path = CString(buffer);
+    return true;
+}
+
+namespace {
+
+// The long form of a path, so that an 8.3 name and the long name compare equal.
+CString LongForm(const CString& path) {
+    std::wstring buffer(32768, L'\0');
+    const DWORD length = GetLongPathNameW(path, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) return path;
+    buffer.resize(length);
+    return CString(buffer);
+}
+
+}  // namespace
+
+bool IsServerOwnProgram(HANDLE pipe, IPipePeers& peers) {
+    if (!IsServerOfThisUser(pipe, peers)) return false;
+    DWORD server = 0;
+    CString ours, theirs;
+    if (!peers.ServerProcessId(pipe, server) || !peers.ProcessImagePath(GetCurrentProcessId(), ours) ||
+        !peers.ProcessImagePath(server, theirs))
+        return false;
+    return !ours.IsEmpty() && LongForm(ours).CompareNoCase(LongForm(theirs)) == 0;
 }

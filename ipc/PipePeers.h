@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/noncopyable.h"
+#include "framework/CString.h"
 
 namespace PipeIdentity {
 
@@ -29,6 +30,8 @@ public:
     virtual bool ServerProcessId(HANDLE pipe, DWORD& processId) = 0;
     virtual bool ProcessUser(DWORD processId, PipeIdentity::Sid& sid) = 0;
     virtual bool ProcessSession(DWORD processId, DWORD& sessionId) = 0;
+    // The full path of the program file the process runs.
+    virtual bool ProcessImagePath(DWORD processId, CString& path) = 0;
 };
 
 class SystemPipePeers : public IPipePeers {
@@ -38,9 +41,15 @@ public:
     bool ServerProcessId(HANDLE pipe, DWORD& processId) override;
     bool ProcessUser(DWORD processId, PipeIdentity::Sid& sid) override;
     bool ProcessSession(DWORD processId, DWORD& sessionId) override;
+    // QueryFullProcessImageNameW exists from Vista on; without it the answer is false.
+    bool ProcessImagePath(DWORD processId, CString& path) override;
 };
 
 // True only when the process serving a client's pipe runs as the user of this process,
 // in this process's session. A question the system does not answer counts against the
 // server: the caller then keeps what it meant to hand over.
 bool IsServerOfThisUser(HANDLE pipe, IPipePeers& peers);
+
+// The same, and the server's process runs the very program file this process runs: the
+// user's own Swiftlet, from this program's folder, and no other program of the user's.
+bool IsServerOwnProgram(HANDLE pipe, IPipePeers& peers);

@@ -3,6 +3,7 @@
 #include "control/CoreEventHandler.h"
 #include "control/ErrorText.h"
 #include "engine/CopyException.h"
+#include "ipc/CopyAlgorithmMultiThreadElevate.h"
 #include "ui/FileCopyDlg.h"
 #include "ui/FileCopyFormViewBase.h"
 #include "ui/FileCopyFormSimpleView.h"
@@ -29,18 +30,17 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// Where a job goes on when the user chooses administrator rights: Swiftlet.exe itself,
+// started elevated, reporting back to the job's panel.
+CopyElevateHandOver& ElevateHandOver() {
+    static CopyElevateHandOver handOver;
+    return handOver;
+}
+
 // How many of the two items of a clash are folders.
 int FolderCount(const CopyExceptionOverwrite& question) {
     return ((question.sourceData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0) +
            ((question.destinationData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0);
-}
-
-// A file that meets a folder of its name at the destination.
-bool IsNameTaken(const CopyException* copy) {
-    if (!copy || copy->type != kCopyRetryFile)
-        return false;
-    const auto* retry = static_cast<const CopyExceptionRetryFile*>(copy);
-    return retry->error && retry->error->error == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -89,6 +89,7 @@ int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
         return -1;
     }
     m_core.handler = m_handler;
+    m_core.elevateHandOver = &ElevateHandOver();
     // A job whose thread cannot start would never end, and neither would its panel.
     return m_core.Start() == 1 ? 0 : -1;
 }
@@ -220,7 +221,7 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         if (file)
             file->SetQuestion(*static_cast<const CopyExceptionOverwrite*>(copy));
         view = file;
-    } else if (IsNameTaken(copy) || (type == kCopyOverwrite && folders == 1)) {
+    } else if (type == kCopyRetryFile || (type == kCopyOverwrite && folders == 1)) {
         auto* error = static_cast<CErrorFormView2*>(CreateQuestionView(RUNTIME_CLASS(CErrorFormView2)));
         if (error) {
             m_move = static_cast<int>(m_core.option.move);
@@ -229,10 +230,10 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         view = error;
     }
     if (!view) {
-        // The questions about a file in use, a file that cannot be read and an encrypted
-        // item are not asked yet: what loses nothing is done instead, the item is left
-        // out. Two folders of one name are merged without asking; a clash of two folders
-        // that comes here anyway, or a question of no known kind, ends the job.
+        // The question about an encrypted item is not asked yet: what loses nothing is done
+        // instead, the item is left out. Two folders of one name are merged without
+        // asking; a clash of two folders that comes here anyway, or a question of no known
+        // kind, ends the job.
         event.answer = (type == kCopyRetryFile || type == kCopyEncrypted) ? kAnswerSkip : kAnswerCancel;
         return false;
     }

@@ -20,6 +20,10 @@ public:
         serverUser = own;
         ProcessIdToSessionId(GetCurrentProcessId(), &ownSession);
         serverSession = ownSession;
+        SystemPipePeers system;
+        CString image;
+        if (system.ProcessImagePath(GetCurrentProcessId(), image)) ownImage = image;
+        serverImage = ownImage;
     }
 
     bool ServerProcessId(HANDLE, DWORD& id) override {
@@ -37,6 +41,12 @@ public:
         session = id == kServerId ? serverSession : ownSession;
         return true;
     }
+    bool ProcessImagePath(DWORD id, CString& path) override {
+        const std::optional<CString>& image = id == kServerId ? serverImage : ownImage;
+        if (!image) return false;
+        path = *image;
+        return true;
+    }
 
     // SYSTEM, as a service runs.
     static PipeIdentity::Sid System() {
@@ -49,8 +59,10 @@ public:
     bool serverKnown = true;
     std::optional<PipeIdentity::Sid> serverUser;  // nullopt: the system cannot tell
     DWORD serverSession = 0;
+    std::optional<CString> serverImage;  // this process's own program unless told otherwise
 
 private:
+    std::optional<CString> ownImage;
     std::optional<PipeIdentity::Sid> ownUser;
     DWORD ownSession = 0;
 };
