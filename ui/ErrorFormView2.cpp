@@ -43,14 +43,6 @@ bool IsDriveRoot(const CString& path) { return path.GetLength() == 3 && path[1] 
 
 }  // namespace
 
-void CItemIconStatic::LoadImage(LPCWSTR path, SIZE, UShell::CFileImageGetterData& image) {
-    static const UShell::SHGetFileInfoW getFileInfo;
-    SHFILEINFOW info{};
-    if (getFileInfo.IsAvailable() &&
-        getFileInfo(path, 0, &info, static_cast<UINT>(sizeof info), SHGFI_ICON | SHGFI_LARGEICON))
-        image.SetIcon(info.hIcon);
-}
-
 CErrorFormView2::CErrorFormView2() : CTaskFrameFormView(IDD_ERROR_QUESTION) {}
 
 void CErrorFormView2::DoDataExchange(CDataExchange* dx) {

@@ -10,13 +10,6 @@
 
 class Exception;
 
-// The item's image as the shell's large icon for it. The thumbnail getter is not asked:
-// under Wine it never returned for some files while the question waited to be shown.
-class CItemIconStatic : public CFileImageStatic {
-protected:
-    void LoadImage(LPCWSTR path, SIZE size, UShell::CFileImageGetterData& image) override;
-};
-
 class CErrorFormView2 : public CTaskFrameFormView {
     DECLARE_DYNCREATE(CErrorFormView2)
 public:
@@ -50,7 +43,7 @@ private:
     void ShowItem(const CString& path, const WIN32_FILE_ATTRIBUTE_DATA* data);
     void SetMainButton(UINT textId, int kind);
 
-    CItemIconStatic m_image;
+    CFileImageStatic m_image;
     const Exception* m_question = nullptr;
     int m_move = 0;
     int m_mainAction = kRetry;

@@ -221,7 +221,7 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         if (file)
             file->SetQuestion(*static_cast<const CopyExceptionOverwrite*>(copy));
         view = file;
-    } else if (type == kCopyRetryFile || (type == kCopyOverwrite && folders == 1)) {
+    } else if (type == kCopyRetryFile || type == kCopyEncrypted || (type == kCopyOverwrite && folders == 1)) {
         auto* error = static_cast<CErrorFormView2*>(CreateQuestionView(RUNTIME_CLASS(CErrorFormView2)));
         if (error) {
             m_move = static_cast<int>(m_core.option.move);
@@ -230,11 +230,10 @@ bool CTaskFrameWnd::AskQuestion(CoreEvent& event) {
         view = error;
     }
     if (!view) {
-        // The question about an encrypted item is not asked yet: what loses nothing is done
-        // instead, the item is left out. Two folders of one name are merged without
-        // asking; a clash of two folders that comes here anyway, or a question of no known
-        // kind, ends the job.
-        event.answer = (type == kCopyRetryFile || type == kCopyEncrypted) ? kAnswerSkip : kAnswerCancel;
+        // Two folders of one name are merged without asking: a clash of two folders that
+        // comes here anyway, a question of no known kind, or a view that could not be
+        // made ends the job rather than guessing.
+        event.answer = kAnswerCancel;
         return false;
     }
     ShowUserView(view);
