@@ -123,7 +123,7 @@ int wmain(int argc, wchar_t** argv) {
     printf("bytes=%llu written=%llu items=%llu copy_ms=%llu total_ms=%llu pool_size=%llu pool_peak=%llu progress_events=%d "
            "errors=%d questions=%d\n",
            handler.bytesTotal, written, handler.itemsTotal, copyMs, totalMs,
-           static_cast<unsigned long long>(core.option.bufferSize),
+           static_cast<unsigned long long>(core.poolSize.load() != 0 ? core.poolSize.load() : core.option.bufferSize),
            static_cast<unsigned long long>(core.poolPeakUsed.load()), progress, errors, questions);
     return errors == 0 && questions == 0 && handler.Count(kEventAlgorithmEnd) == 1 ? 0 : 1;
 }

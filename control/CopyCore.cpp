@@ -61,6 +61,7 @@ void CopyCore::RunJob(CoreEvent& events) {
     algorithm->SetElevateHandOver(elevateHandOver);
     algorithm->Run();
     poolPeakUsed = algorithm->GetPoolPeakUsed();
+    poolSize = algorithm->GetPoolSize();
     AlgorithmEnded(*algorithm);
 }
 

@@ -44,6 +44,7 @@ public:
     ICopyElevateHandOver* elevateHandOver = nullptr;
     // After event 1001: the most the job's buffer pool held at once, in bytes.
     std::atomic<uint64_t> poolPeakUsed{0};
+    std::atomic<uint64_t> poolSize{0};  // the size of the job's pool
 
 protected:
     // The job's algorithm, owned by the caller.

@@ -202,9 +202,37 @@ void CopyAlgorithmMultiThread::CheckFreeSpace() {
 void CopyAlgorithmMultiThread::CreatePool() {
     unsigned long long size = option.bufferSize;
     uint32_t alignment = GetIoAlignment(option.destination, option.sources, size);
-    uint64_t poolSize = size;
-    if (manager->Create(&poolSize, &alignment) != 1)
+    // The pool is committed and locked in full: a small job need not pay for 64 MiB.
+    uint64_t created = PoolSizeFor(status.items, size, alignment, option.readBlockSize);
+    if (manager->Create(&created, &alignment) != 1)
         throw CopyException(kCopyBufferPoolFailed);
+    poolSize = created;
+}
+
+uint64_t CopyAlgorithmMultiThread::PoolSizeFor(const CopyItemsData& items, uint64_t configured, uint32_t alignment,
+                                               uint64_t readBlockSize) {
+    // Every record and block is rounded up to the alignment (at least a cache line here).
+    const uint64_t unit = alignment > 64 ? alignment : 64;
+    auto roundUp = [](uint64_t value, uint64_t to) { return (value + to - 1) / to * to; };
+    uint64_t need = 0;
+    for (const CopyItemTree& tree : items.trees) {
+        for (auto it = tree.begin(); it != tree.end(); ++it) {
+            if (it->type != CopyItemData::File && it->type != CopyItemData::Stream)
+                continue;
+            // A file as large as the pool takes all of it, in turns.
+            if (it->size >= configured)
+                return configured;
+            const uint64_t blocks = readBlockSize != 0 ? it->size / readBlockSize + 1 : 1;
+            need += roundUp(ICopyBufferManager::FileBufferQueueData::kHeaderLength, unit) + roundUp(it->size, unit) +
+                    blocks * unit;
+            if (need >= configured)
+                return configured;
+        }
+    }
+    // Whole allocation units of the system, unless the alignment does not divide them.
+    const uint64_t grain = alignment == 0 || 0x10000 % alignment == 0 ? 0x10000 : alignment;
+    const uint64_t sized = roundUp(need == 0 ? 1 : need, grain);
+    return sized < configured ? sized : configured;
 }
 
 void CopyAlgorithmMultiThread::RunThreads() {

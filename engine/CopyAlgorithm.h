@@ -86,6 +86,14 @@ public:
     const CopyStatus& GetStatus() const { return status; }
     // The most the job's pool held at once, in bytes; kept after the pool is gone.
     uint64_t GetPoolPeakUsed() const { return poolPeakUsed; }
+    // The size of the pool the job made (0 before it made one).
+    uint64_t GetPoolSize() const { return poolSize; }
+
+    // The pool a job needs: the configured size, or less when everything the reader can
+    // queue for the found items at once, every record and block rounded up to the I/O
+    // alignment, fits in less. The result stays a multiple of the alignment.
+    static uint64_t PoolSizeFor(const CopyItemsData& items, uint64_t configured, uint32_t alignment,
+                                uint64_t readBlockSize);
 
 private:
     // Unexpected wait results, by the wait they came from.
@@ -210,6 +218,7 @@ private:
     int writerNotReady = 0;
     std::atomic<int> failed{0};  // an error was reported
     uint64_t poolPeakUsed = 0;
+    uint64_t poolSize = 0;
     // Renames and removals of sources, and the replacement of a destination file by a
     // folder: on the job's thread before the workers start, then on the writer thread.
     ItemRemover remover;

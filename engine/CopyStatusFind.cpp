@@ -182,7 +182,6 @@ void CopyStatusFindOperator::CheckPause() {
 }
 
 void CopyStatusFindOperator::AssignDestinationNames(const CString& destination) {
-    ComScope com;
     std::vector<CopyItemTree>& trees = status->items.trees;
     for (CopyItemTree& tree : trees) {
         CopyItemTree::iterator root = tree.begin();
@@ -201,8 +200,12 @@ void CopyStatusFindOperator::AssignDestinationNames(const CString& destination) 
 }
 
 CString CopyStatusFindOperator::RecycledOriginalName(const CString& source) {
+    // Opening COM costs more than the rest of a small job's find step: only for an item
+    // that may lie in a recycle bin.
+    const bool inBin = IsInRecycleBinFolder(source) == 1;
+    if (!inBin && MayHaveRecycleBinAncestor(source) != 1) return CString();
     ComScope com;
-    if (IsInRecycleBinFolder(source) != 1 && HasRecycleBinAncestor(source) != 1) return CString();
+    if (!inBin && HasRecycleBinAncestor(source) != 1) return CString();
     return RecycledItemName(source);
 }
 
@@ -216,6 +219,7 @@ CString CopyStatusFindOperator::RootDestinationName(const CString& source, size_
     const bool driveRoot = IsDriveRootPath(source);
     CString base, extension;
     if (driveRoot) {
+        ComScope com;
         base = Sanitized(GetShellItemDisplayName(source, treeCount == 1 ? kItemNameOneDrive : kItemNameSeveral));
         if (base.IsEmpty())
             base = Sanitized(GetShellDisplayName(source, treeCount == 1 ? kShellNameOneDrive : kShellNameSeveral));

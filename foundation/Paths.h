@@ -70,6 +70,9 @@ CString GetRecycleBinFolder(wchar_t letter);
 int IsInRecycleBinFolder(CString path);
 // 1 when one of the path's ancestors is the shell's recycle bin. Needs COM.
 int HasRecycleBinAncestor(CString path);
+// 0 when no folder above path can be a recycle bin: the shell gives a folder a class of its
+// own only through the desktop.ini of a folder marked read-only or system. Asks no shell.
+int MayHaveRecycleBinAncestor(CString path);
 // Display name through the desktop folder (SHGDN_* flags); empty on failure. Needs COM.
 CString GetShellDisplayName(CString path, DWORD flags);
 // Display name through IShellItem (SIGDN_* value); empty when unavailable. Needs COM.

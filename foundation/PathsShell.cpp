@@ -43,6 +43,13 @@ bool ParseWithDesktop(const CString& path, ComPtr<IShellFolder>& desktop, ItemId
            item.p;
 }
 
+// Only a folder marked read-only or system has its desktop.ini read for a class of its own
+// (as the recycle bin's folders do); one whose attributes are unknown is asked about.
+bool MayHaveShellClass(const CString& folder) {
+    const DWORD attributes = GetFileAttributesW(ToLongPath(folder));
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
 bool IsRecycleBin(const CString& path) {
     ComPtr<IShellFolder> desktop;
     ItemIdList item;
@@ -79,7 +86,14 @@ FILETIME ToFileTime(unsigned long long value) {
 
 int HasRecycleBinAncestor(CString path) {
     for (CString p = GetParentFolder(path); !p.IsEmpty(); p = GetParentFolder(p)) {
-        if (IsRecycleBin(p)) return 1;
+        if (MayHaveShellClass(p) && IsRecycleBin(p)) return 1;
+    }
+    return 0;
+}
+
+int MayHaveRecycleBinAncestor(CString path) {
+    for (CString p = GetParentFolder(path); !p.IsEmpty(); p = GetParentFolder(p)) {
+        if (MayHaveShellClass(p)) return 1;
     }
     return 0;
 }

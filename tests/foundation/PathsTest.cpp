@@ -217,6 +217,22 @@ TEST(Paths, ShellNamesOfOrdinaryFolders) {
     EXPECT_EQ(CString(), GetShellItemDisplayName(dir / L"missing\\deeper", 0));
 }
 
+// Only a folder marked system or read-only can be a recycle bin: one so marked above an
+// item sends the question to the shell, plain folders do not.
+TEST(Paths, OnlyMarkedFoldersAboveAnItemMayBeARecycleBin) {
+    ComScope com;
+    TestFiles::TempDir dir(L"shellclass");
+    ASSERT_TRUE(TestFiles::MakeFolders(dir / L"plain\\inner"));
+    const int above = MayHaveRecycleBinAncestor(dir / L"plain");  // the folders above the test's own
+    EXPECT_EQ(above, MayHaveRecycleBinAncestor(dir / L"plain\\inner\\file.txt"));
+    // (Wine keeps no read-only mark on a folder a superuser can write to: system only.)
+    ASSERT_TRUE(SetFileAttributesW(dir / L"plain", FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(1, MayHaveRecycleBinAncestor(dir / L"plain\\inner\\file.txt"));
+    // The shell is asked and knows it is no bin.
+    EXPECT_EQ(0, HasRecycleBinAncestor(dir / L"plain\\inner\\file.txt"));
+    ASSERT_TRUE(SetFileAttributesW(dir / L"plain", FILE_ATTRIBUTE_NORMAL));
+}
+
 TEST(Paths, SanitizedNamesLoseWildcardsSeparatorsAndTrailingDots) {
     CString name = L"a*b?c/d\\e:f. . ";
     EXPECT_EQ(1, SanitizeFileName(name));
