@@ -197,9 +197,7 @@ TEST(ServiceControlManager, WithoutTheServiceTheProbeGetsAZeroRecord) {
     FixedPipeLock lock(FixedPipeLock::kService);
     ASSERT_TRUE(lock.Held());
     ASSERT_FALSE(WaitNamedPipeW(PipeNames::ServicePipeName(), 0));
-    const DWORD start = GetTickCount();
     const DiskCacheSettingData d = ProbedRecord();
-    EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_EQ(RecordBytes(DiskCacheSettingData()), RecordBytes(d));
 }
 
