@@ -153,8 +153,14 @@ TEST(CopyAlgorithmSignals, CancelWakesTheWriterWaitingForData) {
     bool partialFileSeen = false;
     bool writerWoke = false;
     bool partialFileRemoved = false;
+    // Events are delivered one at a time: a writer still on its way to report its last
+    // block would wait behind the held reader instead of sleeping. The reader is held at
+    // its second report in a row, when the writer has long reported its turn.
+    int previousCode = 0;
     handler.onEvent = [&](const CoreEventRecord& record) {
-        if (held || record.code != kEventReadProgress || record.bytesRead < 10 * MiB)
+        const int lastCode = previousCode;
+        previousCode = record.code;
+        if (held || record.code != kEventReadProgress || lastCode != kEventReadProgress || record.bytesRead < 10 * MiB)
             return;
         held = true;  // the reader is filling the pool; the writer has emptied it and sleeps
         partialFileSeen = TestFiles::Exists(d / L"src\\big.bin");
