@@ -25,9 +25,13 @@ unsigned __stdcall AfxThreadEntry(void* p) {
     ThreadStartup* startup = static_cast<ThreadStartup*>(p);
     CWinThread* thread = startup->thread;
     HANDLE proceed = startup->proceed;
-    MSG msg;
-    // Creates the thread's message queue before the creator may post to it.
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    // Creates the thread's message queue before the creator may post to it. A worker
+    // thread (a thread function) gets one only in a process that uses the window system
+    // already: making one would map it, and a job that shows no window never needs it.
+    if (!thread->m_pfnThreadProc || GetModuleHandleW(L"user32.dll")) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    }
     SetEvent(startup->started);  // startup is gone after this
     WaitForSingleObject(proceed, INFINITE);
     CloseHandle(proceed);

@@ -4,8 +4,10 @@
 // (Run) until WM_QUIT, then ExitInstance. The loop hands every message to
 // PreTranslateMessage first (which by default asks the framework windows from the
 // message's window up to its top-level window: dialogs run IsDialogMessage there), and
-// calls OnIdle when the queue is empty. Either kind gets its message queue before
-// AfxBeginThread returns, so a message posted at once is not lost.
+// calls OnIdle when the queue is empty. A user-interface thread gets its message queue
+// before AfxBeginThread returns, so a message posted at once is not lost; so does a worker
+// thread in a process that has mapped the window system (one that has not, a job without
+// windows, is not made to map it for a queue nobody posts to).
 //
 // With m_bAutoDelete (the default) the object deletes itself, and closes m_hThread,
 // when the thread ends. A caller that waits on m_hThread must clear m_bAutoDelete

@@ -145,9 +145,17 @@ void CFileCopyDlg::CenterOnWorkArea() {
     SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CFileCopyDlg::ShowHidden() {
+    if (m_list) {
+        for (CTaskFrameWnd* panel : m_list->GetPanels())
+            panel->PrepareToShow();
+    }
+    ShowWindow(SW_SHOW);
+}
+
 void CFileCopyDlg::ShowNow() {
     if (!IsWindowVisible())
-        ShowWindow(SW_SHOW);
+        ShowHidden();
     if (m_showTimer) {
         KillTimer(m_showTimer);
         m_showTimer = 0;
@@ -159,7 +167,7 @@ void CFileCopyDlg::OnTimer(UINT_PTR id) {
         CHideDialog::OnTimer(id);
         return;
     }
-    ShowWindow(SW_SHOW);
+    ShowHidden();
     KillTimer(m_showTimer);
     m_showTimer = 0;
 }

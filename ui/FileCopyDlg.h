@@ -71,6 +71,8 @@ private:
     void RefreshToggle();
     void BringToForeground();
     void CenterOnWorkArea();
+    // Shows the hidden window, its panels' deferred parts made first.
+    void ShowHidden();
 
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;

@@ -128,6 +128,13 @@ void CTaskFrameWnd::PropagateSize() {
         m_list->SendMessage(m_sizeMessage, 1, reinterpret_cast<LPARAM>(this));
 }
 
+void CTaskFrameWnd::PrepareToShow() {
+    for (CFileCopyFormViewBase* view : {m_detailedView, m_compactView}) {
+        if (view)
+            view->ShowPendingFromTo();
+    }
+}
+
 void CTaskFrameWnd::OnClose() {
     // Closing a panel is cancelling its operation through its view; the panel itself
     // goes when the operation has ended.

@@ -41,6 +41,8 @@ public:
 
     // After the active view changed: the list and the task window follow the panel's size.
     void PropagateSize();
+    // The task window is about to show: what the progress views left for then is made.
+    void PrepareToShow();
 
     // Set by the list before the window is created.
     UINT m_sizeMessage = 0;
