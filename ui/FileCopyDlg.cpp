@@ -50,6 +50,7 @@ CFileCopyDlg::CFileCopyDlg() : CHideDialog(IDD_TASK_WINDOW) {}
 CFileCopyDlg::~CFileCopyDlg() {
     StopServerThread();
     delete m_initialJob;
+    delete m_startedPanel;
     if (m_bigIcon)
         ::DestroyIcon(m_bigIcon);
     if (m_smallIcon)
@@ -59,6 +60,13 @@ CFileCopyDlg::~CFileCopyDlg() {
 void CFileCopyDlg::SetInitialJob(Swiftlet::ICreateCopyOption* job) {
     delete m_initialJob;
     m_initialJob = job;
+}
+
+void CFileCopyDlg::SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server) {
+    delete m_startedPanel;
+    m_startedPanel = panel;
+    StopServerThread();
+    m_serverThread = server;
 }
 
 void CFileCopyDlg::LoadIcons() {
@@ -115,7 +123,16 @@ BOOL CFileCopyDlg::OnInitDialog() {
     m_resize.Add({m_list->m_hWnd, ResizeItem::noRedraw | ResizeItem::stretchX | ResizeItem::stretchY});
     CenterOnWorkArea();
 
-    m_serverThread = Swiftlet::MultiUICommand::ServerThread::Start(m_hWnd, TaskMessages::kJobArrived);
+    if (m_startedPanel) {
+        AddStartedOperation(m_list, m_startedPanel);
+        m_startedPanel = nullptr;
+    }
+    // A server started before the window hands its jobs to it from now on, the one it
+    // holds first.
+    if (m_serverThread)
+        m_serverThread->SetTarget(m_hWnd);
+    else
+        m_serverThread = Swiftlet::MultiUICommand::ServerThread::Start(m_hWnd, TaskMessages::kJobArrived);
     if (m_initialJob) {
         AddOperation(m_list, m_initialJob);
         delete m_initialJob;
