@@ -62,7 +62,9 @@ void CFileCopyDlg::SetInitialJob(Swiftlet::ICreateCopyOption* job) {
     m_initialJob = job;
 }
 
-void CFileCopyDlg::SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server) {
+void CFileCopyDlg::SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server,
+                                 DWORD ranMs) {
+    m_showDelayMs = ranMs < kShowDelayMs ? kShowDelayMs - ranMs : 0;
     delete m_startedPanel;
     m_startedPanel = panel;
     StopServerThread();
@@ -139,7 +141,7 @@ BOOL CFileCopyDlg::OnInitDialog() {
         m_initialJob = nullptr;
     }
     if (m_list->SendMessage(TaskMessages::kGetOperationCount) != 0) {
-        m_showTimer = SetTimer(kShowTimerId, kShowDelayMs);
+        m_showTimer = SetTimer(kShowTimerId, m_showDelayMs);
         m_started = 1;
         return TRUE;
     }

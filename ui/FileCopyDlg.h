@@ -31,8 +31,9 @@ public:
     void SetInitialJob(Swiftlet::ICreateCopyOption* job);
     // Or the first job running already, its panel still without a window, with the
     // hand-over server that waits for this window (see CTaskWindowStart); the dialog owns
-    // both from now on.
-    void SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server);
+    // both from now on. ranMs: how long the job has run already, which the show delay
+    // counts as waited.
+    void SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server, DWORD ranMs);
     // Stops the job hand-over server thread, if it still runs: later processes then run
     // their jobs themselves.
     void StopServerThread();
@@ -87,6 +88,8 @@ private:
     CStatic m_detailsLabel;
     int m_lastSizeType = SIZE_RESTORED;
     UINT_PTR m_showTimer = 0;
+    // The window shows this long after it was made (less for a job that ran without it).
+    UINT m_showDelayMs = kShowDelayMs;
     Swiftlet::ICreateCopyOption* m_initialJob = nullptr;
     CTaskFrameWnd* m_startedPanel = nullptr;
     int m_started = 0;

@@ -78,13 +78,14 @@ int RunJobThenTaskWindow(const std::vector<CString>& sources, const CString& des
     if (!job)
         return 0;
     CTaskWindowStart start;
+    const DWORD began = GetTickCount();
     const bool started = start.Begin(*job);
     delete job;
     // A job that could not be built ends here, as a task window without operations would.
     if (!started || start.EndsWithoutWindow(CTaskWindowStart::kWithoutWindowMs))
         return 1;
     CFileCopyDlg dialog;
-    dialog.SetStartedJob(start.TakePanel(), start.TakeServer());
+    dialog.SetStartedJob(start.TakePanel(), start.TakeServer(), GetTickCount() - began);
     RunAsMainWindow(dialog);
     return 1;
 }

@@ -6,7 +6,7 @@
 // serves from the start, so later starts hand their jobs to this process as before; the
 // task window is made, hidden, when the job has run for kWithoutWindowMs, asks the user
 // something, or another start hands a job over. It then shows as always, a second after
-// it was made (at once for a question), its panel taking up the job where it is.
+// the job started (at once for a question), its panel taking up the job where it is.
 #include <vector>
 
 #include "foundation/noncopyable.h"

@@ -81,7 +81,7 @@ TEST_F(TaskWindowStartTest, AJobHandedOverBeforeTheWindowMakesItAndRunsInIt) {
     EXPECT_FALSE(ended) << "the first job ended before the hand-over came: nothing was tested";
     if (!ended) {
         CFileCopyDlg dialog;
-        dialog.SetStartedJob(start.TakePanel(), start.TakeServer());
+        dialog.SetStartedJob(start.TakePanel(), start.TakeServer(), 0);
         RunAsMainWindow(dialog);  // until both jobs have ended
     }
     later.join();
