@@ -140,5 +140,35 @@ def nt_calls(argv):
     return counts
 
 
+_LOADED = re.compile(r'Loaded L"([^"]+)"')
+
+
+def parse_loaded(lines):
+    """The libraries in Wine's +loaddll trace, by file name (lower case), in load order,
+    each once; the executable itself is left out."""
+    names = []
+    for line in lines:
+        if isinstance(line, bytes):
+            line = line.decode("utf-8", "replace")
+        m = _LOADED.search(line)
+        if not m:
+            continue
+        name = m.group(1).replace("\\\\", "\\").rsplit("\\", 1)[-1].lower()
+        if name.endswith(".exe") or name in names:
+            continue
+        names.append(name)
+    return names
+
+
+def loaded_libraries(argv):
+    """Runs argv once with Wine's +loaddll trace and answers the libraries its process
+    loaded (parse_loaded) and its exit code."""
+    env = dict(os.environ, WINEDEBUG="+loaddll")
+    with subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE, env=env) as proc:
+        names = parse_loaded(proc.stderr)
+        return {"libraries": names, "exit": proc.wait()}
+
+
 def _have_strace():
     return any(os.access(os.path.join(d, "strace"), os.X_OK) for d in os.environ.get("PATH", "").split(":"))

@@ -56,7 +56,7 @@ def _row(ds, tool, runs):
     return row
 
 
-def build(info, results, left_out, profile=()):
+def build(info, results, left_out, profile=(), libraries=()):
     rows = []
     for entry in results:
         ds = entry["set"]
@@ -70,7 +70,8 @@ def build(info, results, left_out, profile=()):
             peer = by_key[PEER]["median_s"] if by_key.get(PEER) else None
             r["ratio_peer"] = r["median_s"] / peer if peer and r["median_s"] and r["files_s"] is not None else None
         rows.extend(set_rows)
-    return {"machine": info, "rows": rows, "left_out": left_out, "profile": list(profile)}
+    return {"machine": info, "rows": rows, "left_out": left_out, "profile": list(profile),
+            "libraries": list(libraries)}
 
 
 def _fmt(value, digits=2):
@@ -129,6 +130,9 @@ def markdown(doc):
                        f"{_fmt(v['copy_s'], 3)} | {_fmt(v['copy_mb_s'], 1)} | {_fmt(v['total_s'], 3)} | "
                        f"{_fmt(v['pool_size_mib'], 1)} | {_fmt(v['pool_peak_mib'], 1)} |")
 
+    if doc.get("libraries"):
+        out += _libraries_markdown(doc["libraries"])
+
     if doc.get("profile"):
         out += _profile_markdown(doc["profile"])
 
@@ -141,6 +145,25 @@ def markdown(doc):
         for key, why in doc["left_out"].items():
             out.append(f"- {key} left out: {why}")
     return "\n".join(out) + "\n"
+
+
+BARE = "wine-start"
+
+
+def _libraries_markdown(libraries):
+    """What each Wine tool's process maps for a job of one small file."""
+    bare = next((set(p["libraries"]) for p in libraries if p["tool"] == BARE), set())
+    out = ["", "## Libraries each process maps for a job of one small file (untimed run, Wine's +loaddll trace)", "",
+           "Every library the tool's own process loaded, by file name; the last column leaves out "
+           "those a bare Wine process (" + BARE + ") loads too. With a cold page cache, reading "
+           "these from disk is most of a one-file job's time.", "",
+           "| data set | tool | libraries | beyond a bare Wine process |",
+           "|---|---|---:|---|"]
+    for p in libraries:
+        beyond = [n for n in p["libraries"] if n not in bare]
+        note = "" if not p.get("exit") else f" (exit {p['exit']})"
+        out.append(f"| {p['set']} | {p['label']}{note} | {len(p['libraries'])} | {', '.join(beyond) or '—'} |")
+    return out
 
 
 def _per_file(p, side):

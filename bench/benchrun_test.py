@@ -175,5 +175,29 @@ class ProfileTest(unittest.TestCase):
         self.assertIn("| kib20000 (kib2000) | 11.5 | 9.1 | 7.4 | 6.2 |", text)
 
 
+class LibrariesTest(unittest.TestCase):
+    TRACE = ['0024:trace:loaddll:build_module Loaded L"Z:\\\\b\\\\Swiftlet.exe" at 0000000140000000: native',
+             '0024:trace:loaddll:build_module Loaded L"C:\\\\windows\\\\system32\\\\KERNEL32.dll" at 7B600000: builtin',
+             '0024:trace:loaddll:free_modref Unloaded module L"C:\\\\windows\\\\system32\\\\Psapi.dll" : builtin',
+             '0028:trace:loaddll:build_module Loaded L"C:\\\\windows\\\\system32\\\\user32.dll" at 2169D0000: builtin',
+             '0024:trace:loaddll:build_module Loaded L"C:\\\\windows\\\\system32\\\\kernel32.dll" at 7B600000: builtin']
+
+    def test_trace_gives_each_library_once_in_load_order_without_the_program(self):
+        self.assertEqual(benchprofile.parse_loaded(self.TRACE), ["kernel32.dll", "user32.dll"])
+
+    def test_a_real_process_trace_is_read_from_its_error_output(self):
+        script = "printf '%s\\n' " + " ".join("'" + line + "'" for line in self.TRACE) + " >&2; exit 3"
+        traced = benchprofile.loaded_libraries(["sh", "-c", script])
+        self.assertEqual(traced, {"libraries": ["kernel32.dll", "user32.dll"], "exit": 3})
+
+    def test_report_names_what_a_tool_maps_beyond_a_bare_process(self):
+        libraries = [{"set": "onefile", "tool": "wine-start", "label": "bare", "libraries": ["kernel32.dll"], "exit": 0},
+                     {"set": "onefile", "tool": "swiftlet-exe", "label": "Swiftlet.exe SRC DST",
+                      "libraries": ["kernel32.dll", "setupapi.dll", "rpcrt4.dll"], "exit": 0}]
+        text = "\n".join(benchreport._libraries_markdown(libraries))
+        self.assertIn("| onefile | bare | 1 | — |", text)
+        self.assertIn("| onefile | Swiftlet.exe SRC DST | 3 | setupapi.dll, rpcrt4.dll |", text)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -334,6 +334,28 @@ def profile_tools(ctx, tools, ws_pid):
     return out
 
 
+def one_file_libraries(ctx, results):
+    """One untimed run per Wine tool on the one-file set with Wine's +loaddll trace: the
+    libraries each process maps for a job of one small file, which a cold page cache makes
+    the bulk of such a job's time."""
+    out = []
+    for entry in results:
+        ds = entry["set"]
+        if ds.kind != "one":
+            continue
+        src = ds.source(ctx.data)
+        for t in entry["tools"]:
+            if not t.wine or t.before:
+                continue
+            reset_dest(ctx)
+            traced = benchprofile.loaded_libraries(t.command(ds, src, ctx.dest))
+            out.append({"set": ds.name, "tool": t.key, "label": t.label, **traced})
+            log(f"  libraries {ds.name:8s} {t.key:14s} {len(traced['libraries']):3d}: "
+                f"{' '.join(traced['libraries'])}")
+    reset_dest(ctx)
+    return out
+
+
 def machine_info(ctx):
     def sh(cmd):
         try:
@@ -425,11 +447,12 @@ def measure(ctx, session):
                     f"cpu {res['cpu']:7.2f} s  rss {res.get('rss_kib', 0) / 1024:7.1f} MiB  {state}")
         results.append({"set": ds, "tools": active, "runs": runs})
     profile = profile_tools(ctx, tools, ws_pid) if ctx.profile else []
+    libraries = one_file_libraries(ctx, results)
     reset_dest(ctx)
     info["load_after"] = os.getloadavg()[0]
 
     left_out = {t.key: t.unavailable for t in tools if t.unavailable}
-    doc = benchreport.build(info, results, left_out, profile)
+    doc = benchreport.build(info, results, left_out, profile, libraries)
     paths = benchreport.write(doc, ctx.results)
     print()
     print(benchreport.markdown(doc))

@@ -177,6 +177,13 @@ CoreEventHandlerPost::CoreEventHandlerPost(HWND window, UINT postMessage, UINT s
 }
 
 CoreEventHandlerPost::~CoreEventHandlerPost() {
+    CloseAndWait();
+    if (answerEvent != nullptr) {
+        CloseHandle(answerEvent);
+    }
+}
+
+void CoreEventHandlerPost::CloseAndWait() {
     closing = 1;
     if (answerEvent != nullptr) {
         SetEvent(answerEvent);
@@ -187,9 +194,6 @@ CoreEventHandlerPost::~CoreEventHandlerPost() {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    if (answerEvent != nullptr) {
-        CloseHandle(answerEvent);
     }
 }
 

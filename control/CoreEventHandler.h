@@ -121,6 +121,11 @@ public:
     UINT sendMessage = WM_APP + 4;
     HANDLE answerEvent = nullptr;
 
+protected:
+    // Releases an engine thread waiting for an answer and waits until every engine thread
+    // has left the handler; from then on nothing is delivered. The destructor's first step.
+    void CloseAndWait();
+
 private:
     std::atomic<int> closing{0};
 };

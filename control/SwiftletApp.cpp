@@ -1,12 +1,12 @@
 #include "control/SwiftletApp.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <clocale>
 #include <new>
 
 #include "control/CopyAlgorithmMultiThreadElevateClient.h"
+#include "foundation/ComApartment.h"
 #include "foundation/DynamicFunction.h"
 #include "foundation/GdiplusSession.h"
 #include "ipc/PipeCommand.h"
@@ -16,10 +16,11 @@ IMPLEMENT_DYNAMIC(CSwiftletApp, CWinApp)
 
 namespace {
 
-// Kept mapped for the whole run. The first is an optional outside library; the theme and
-// shell libraries let the run-time bound theme and shell functions find their modules.
-constexpr const wchar_t* kPreloadedLibraries[] = {L"Talvora.dll", L"Psapi.dll", L"UxTheme.dll",
-                                                  L"shell32.dll"};
+// Kept mapped for the whole run; the first is an optional outside library. The theme
+// and shell libraries are not among them: the functions bound from them map them on
+// demand (DLL::LoadOnDemand) into the same list, so a job that never shows a window
+// never loads them.
+constexpr const wchar_t* kPreloadedLibraries[] = {L"Talvora.dll", L"Psapi.dll"};
 
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b) { return CString(a).CompareNoCase(b) == 0; }
 
@@ -69,16 +70,19 @@ Swiftlet::ISwiftletCore* CSwiftletApp::CreateCore() {
 
 void CSwiftletApp::SetUpProcess() {
     _wsetlocale(LC_ALL, L"");
-    CoInitialize(nullptr);
+    // COM is opened by the first shell request of this thread (Com::EnsureThreadApartment)
+    // and closed at clean-up: a job that shows no window never maps it.
 
     // Libraries are loaded by bare name: never from the current folder, which may be any
-    // folder the user copies from or to.
+    // folder the user copies from or to. The same holds for the system libraries the
+    // program delay-loads on their first call.
     SetDllDirectoryW(L"");
     for (const wchar_t* name : kPreloadedLibraries)
         m_libraries.Load(name);  // a library that is missing is simply not there
-    DLL::GetSHCreateItemFromParsingName();
-    // GDI+ starts when the first window draws with it (Graphic::GdiplusSession): a job
-    // that shows no window never maps it.
+    DLL::SetProcessLibraries(&m_libraries);
+    // GDI+ starts when the first window draws with it (Graphic::GdiplusSession), and the
+    // shell's item function is bound at its first use, shell32 mapped then: a job that
+    // shows no window maps neither.
     DLL::GetStreamFunctions();
 
     // No sleep while any Swiftlet process runs.
@@ -90,9 +94,10 @@ void CSwiftletApp::CleanUpProcess() {
     Swiftlet::SetSwiftletCore(nullptr);
     SetThreadExecutionState(ES_CONTINUOUS);
     Graphic::GdiplusSession::Instance().Shutdown();
+    DLL::SetProcessLibraries(nullptr);
     m_libraries.Free(L"shell32.dll");
     m_libraries.FreeAll();
-    CoUninitialize();
+    Com::CloseThreadApartment();
 }
 
 BOOL CSwiftletApp::InitInstance() {
@@ -112,7 +117,8 @@ BOOL CSwiftletApp::InitInstance() {
             // Nothing is shown from here: a failure ends the mode's work quietly.
         }
     }
-    // Also without a core: COM, GDI+ and the libraries are given back all the same.
+    // Also without a core: COM, GDI+ and the libraries are given back all the same, as far
+    // as the run took them.
     CleanUpProcess();
     return FALSE;
 }

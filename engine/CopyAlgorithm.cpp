@@ -1,7 +1,5 @@
 #include "engine/CopyAlgorithm.h"
 
-#include <shlwapi.h>
-
 #include "engine/CopyException.h"
 #include "engine/CopyStatusFind.h"
 #include "foundation/Paths.h"
@@ -162,7 +160,7 @@ int CopyAlgorithmMultiThread::MoveByRenaming() {
         return 0;
     const CString destinationLong = ToLongPath(option.destination);
     for (const CString& source : option.sources) {
-        if (!PathIsSameRootW(ToLongPath(source), destinationLong))
+        if (!IsOnSameRoot(ToLongPath(source), destinationLong))
             return 0;
     }
     CString folder = option.destination;

@@ -1,7 +1,5 @@
 #include "engine/CopyItemFind.h"
 
-#include <shlwapi.h>
-
 #include "engine/CopyException.h"
 #include "foundation/Links.h"
 #include "foundation/Paths.h"
@@ -22,7 +20,7 @@ CString WithoutLongPrefix(const CString& path) {
 bool IsVolumeRootPath(const CString& path) {
     if (IsDriveRootPath(path)) return true;
     // Only plain UNC paths: the long-path form of a drive path is no share.
-    return path.Left(2) == L"\\\\" && path.Left(3) != L"\\\\?" && PathIsUNCServerShareW(path);
+    return path.Left(2) == L"\\\\" && path.Left(3) != L"\\\\?" && IsUncServerShare(path);
 }
 
 // Windows lists a link to a file with the link's own size; the copy holds what the link

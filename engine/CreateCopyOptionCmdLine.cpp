@@ -1,7 +1,5 @@
 #include "engine/CreateCopyOptionCmdLine.h"
 
-#include <shlwapi.h>
-
 #include "foundation/Paths.h"
 
 namespace Swiftlet {
@@ -26,7 +24,7 @@ CString WithoutTrailingBackslash(const CString& path) {
 bool AllOnSameRoot(const std::vector<CString>& sources, const CString& destination) {
     const CString destinationLong = ToLongPath(destination);
     for (const CString& source : sources) {
-        if (!PathIsSameRootW(ToLongPath(source), destinationLong))
+        if (!IsOnSameRoot(ToLongPath(source), destinationLong))
             return false;
     }
     return true;

@@ -1,15 +1,23 @@
 #pragma once
 // System functions bound at run time, so that one binary runs on systems that lack
-// some of them. A wrapper only looks at modules already mapped into the process.
+// some of them. A wrapper only looks at modules already mapped into the process, except
+// one bound with Binding::LoadOnDemand: the shell's and the theme library's functions map
+// their library first (LoadOnDemand), since the program no longer maps those at start-up.
 #include <windows.h>
 #include <shlobj.h>
 #include <uxtheme.h>
 
 #include <utility>
 
+#include "foundation/DynamicLinkLibrary.h"
 #include "foundation/noncopyable.h"
 
 namespace DLL {
+
+enum class Binding {
+    Mapped,        // only a module that is mapped already
+    LoadOnDemand,  // the module is mapped first, into the process's libraries
+};
 
 template <class F>
 class DynamicFunction : private noncopyable {
@@ -18,7 +26,9 @@ public:
 
     // A module that is not mapped or an export the system lacks leaves the pointer
     // null; that is a normal outcome and is not reported.
-    DynamicFunction(const wchar_t* module, const char* exportName) {
+    DynamicFunction(const wchar_t* module, const char* exportName, Binding binding = Binding::Mapped) {
+        if (binding == Binding::LoadOnDemand)
+            LoadOnDemand(module);
         if (HMODULE handle = GetModuleHandleW(module))
             m_function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, exportName)));
     }
@@ -44,6 +54,13 @@ protected:
     class Name : public DLL::DynamicFunction<Type> {                           \
     public:                                                                    \
         Name() : DLL::DynamicFunction<Type>(Module, #Name) {}                  \
+    };
+
+// A function of a library that is mapped on demand when the wrapper is made.
+#define SWIFTLET_ON_DEMAND_FUNCTION(Name, Module, Type)                                    \
+    class Name : public DLL::DynamicFunction<Type> {                                       \
+    public:                                                                                \
+        Name() : DLL::DynamicFunction<Type>(Module, #Name, DLL::Binding::LoadOnDemand) {}  \
     };
 
 namespace ZwSetInformationFileUtility {
@@ -91,31 +108,31 @@ const ZwQueryInformationFile& Instance();
 
 namespace Theme {
 
-SWIFTLET_DYNAMIC_FUNCTION(IsAppThemed, L"UxTheme.dll", BOOL(WINAPI*)())
-SWIFTLET_DYNAMIC_FUNCTION(IsThemeActive, L"UxTheme.dll", BOOL(WINAPI*)())
-SWIFTLET_DYNAMIC_FUNCTION(OpenThemeData, L"UxTheme.dll", HTHEME(WINAPI*)(HWND, LPCWSTR))
-SWIFTLET_DYNAMIC_FUNCTION(CloseThemeData, L"UxTheme.dll", HRESULT(WINAPI*)(HTHEME))
-SWIFTLET_DYNAMIC_FUNCTION(DrawThemeBackground, L"UxTheme.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(IsAppThemed, L"UxTheme.dll", BOOL(WINAPI*)())
+SWIFTLET_ON_DEMAND_FUNCTION(IsThemeActive, L"UxTheme.dll", BOOL(WINAPI*)())
+SWIFTLET_ON_DEMAND_FUNCTION(OpenThemeData, L"UxTheme.dll", HTHEME(WINAPI*)(HWND, LPCWSTR))
+SWIFTLET_ON_DEMAND_FUNCTION(CloseThemeData, L"UxTheme.dll", HRESULT(WINAPI*)(HTHEME))
+SWIFTLET_ON_DEMAND_FUNCTION(DrawThemeBackground, L"UxTheme.dll",
                           HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*))
-SWIFTLET_DYNAMIC_FUNCTION(GetThemePartSize, L"UxTheme.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(GetThemePartSize, L"UxTheme.dll",
                           HRESULT(WINAPI*)(HTHEME, HDC, int, int, LPCRECT, THEMESIZE, SIZE*))
-SWIFTLET_DYNAMIC_FUNCTION(IsThemeBackgroundPartiallyTransparent, L"UxTheme.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(IsThemeBackgroundPartiallyTransparent, L"UxTheme.dll",
                           BOOL(WINAPI*)(HTHEME, int, int))
-SWIFTLET_DYNAMIC_FUNCTION(DrawThemeParentBackground, L"UxTheme.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(DrawThemeParentBackground, L"UxTheme.dll",
                           HRESULT(WINAPI*)(HWND, HDC, const RECT*))
 
 }  // namespace Theme
 
 namespace UShell {
 
-SWIFTLET_DYNAMIC_FUNCTION(SHGetFileInfoW, L"shell32.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(SHGetFileInfoW, L"shell32.dll",
                           DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT))
-SWIFTLET_DYNAMIC_FUNCTION(ILFindLastID, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST))
-SWIFTLET_DYNAMIC_FUNCTION(SHCreateItemFromIDList, L"shell32.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(ILFindLastID, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST))
+SWIFTLET_ON_DEMAND_FUNCTION(SHCreateItemFromIDList, L"shell32.dll",
                           HRESULT(WINAPI*)(LPCITEMIDLIST, REFIID, void**))
-SWIFTLET_DYNAMIC_FUNCTION(SHGetDesktopFolder, L"shell32.dll", HRESULT(WINAPI*)(IShellFolder**))
-SWIFTLET_DYNAMIC_FUNCTION(ILCreateFromPathW, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCWSTR))
-SWIFTLET_DYNAMIC_FUNCTION(ILFree, L"shell32.dll", void(WINAPI*)(LPITEMIDLIST))
+SWIFTLET_ON_DEMAND_FUNCTION(SHGetDesktopFolder, L"shell32.dll", HRESULT(WINAPI*)(IShellFolder**))
+SWIFTLET_ON_DEMAND_FUNCTION(ILCreateFromPathW, L"shell32.dll", LPITEMIDLIST(WINAPI*)(LPCWSTR))
+SWIFTLET_ON_DEMAND_FUNCTION(ILFree, L"shell32.dll", void(WINAPI*)(LPITEMIDLIST))
 
 }  // namespace UShell
 

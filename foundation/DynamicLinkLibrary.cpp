@@ -68,6 +68,32 @@ void DynamicLinkLibraryManager::FreeAll() {
     m_libraries.clear();
 }
 
+namespace {
+
+std::mutex g_processLibrariesLock;
+DynamicLinkLibraryManager* g_processLibraries = nullptr;
+
+}  // namespace
+
+void SetProcessLibraries(DynamicLinkLibraryManager* manager) {
+    std::lock_guard<std::mutex> guard(g_processLibrariesLock);
+    g_processLibraries = manager;
+}
+
+bool LoadOnDemand(const wchar_t* name) {
+    std::lock_guard<std::mutex> guard(g_processLibrariesLock);
+    if (g_processLibraries) {
+        try {
+            return g_processLibraries->Load(name);
+        } catch (...) {
+            // No room to note it: mapped all the same, for the rest of the process.
+        }
+    } else if (GetModuleHandleW(name)) {
+        return true;
+    }
+    return LoadLibraryW(name) != nullptr;
+}
+
 }  // namespace DLL
 
 namespace ZwSetInformationFileUtility {
@@ -112,7 +138,7 @@ StreamFunctions GetStreamFunctions() {
 
 const DynamicFunction<SHCreateItemFromParsingNameType>& GetSHCreateItemFromParsingName() {
     static const DynamicFunction<SHCreateItemFromParsingNameType> function(
-        L"Shell32.dll", "SHCreateItemFromParsingName");
+        L"Shell32.dll", "SHCreateItemFromParsingName", Binding::LoadOnDemand);
     return function;
 }
 

@@ -48,4 +48,15 @@ private:
     std::vector<DynamicLinkLibrary*> m_libraries;
 };
 
+// Libraries that only some work of the program needs (the shell's, the theme library) are
+// mapped the first time that work asks for them, not at start-up: a job that never shows a
+// window then never loads them. They go into the manager the application registers here,
+// which keeps them until its clean-up frees them; with none registered (a test, a tool) a
+// library loaded on demand stays mapped until the process ends. Both calls are safe from
+// any thread; the application unregisters its manager (null) before it frees its libraries.
+void SetProcessLibraries(DynamicLinkLibraryManager* manager);
+// Maps name (by bare file name, as the manager loads it) unless it is mapped already;
+// true when it is mapped. A library that cannot be loaded is not reported.
+bool LoadOnDemand(const wchar_t* name);
+
 }  // namespace DLL

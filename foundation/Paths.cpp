@@ -1,8 +1,6 @@
 // Path string helpers: prefixing, full and long forms, splitting, parents, streams.
 #include "foundation/Paths.h"
 
-#include <shlwapi.h>
-
 #include <vector>
 
 namespace {
@@ -154,4 +152,36 @@ CString GetVolumeRoot(CString path) {
     // A prefixed drive path names its drive after the prefix.
     if (path.Left(4) == kLongPrefix && path.GetLength() >= 6 && path[5] == L':') return DriveRoot(path[4]);
     return DriveRoot(path[0]);
+}
+
+namespace {
+
+// What IsOnSameRoot compares: the volume root, or for a long path that names its volume
+// by name (\\?\Volume{...}\) that name.
+CString RootToCompare(const CString& path) {
+    const bool longForm = path.Left(4) == kLongPrefix;
+    const bool drive = longForm && path.GetLength() >= 6 && path[5] == L':';
+    if (longForm && !drive && path.Left(8).CompareNoCase(L"\\\\?\\UNC\\") != 0) {
+        const int end = path.Find(L'\\', 4);
+        return end < 0 ? path + L"\\" : path.Left(end + 1);
+    }
+    return GetVolumeRoot(path);
+}
+
+}  // namespace
+
+bool IsOnSameRoot(const CString& a, const CString& b) {
+    const CString root = RootToCompare(a);
+    return !root.IsEmpty() && root.CompareNoCase(RootToCompare(b)) == 0;
+}
+
+bool IsUncServerShare(const CString& path) {
+    if (path.GetLength() < 2 || path[0] != L'\\' || path[1] != L'\\') return false;
+    bool seenSeparator = false;
+    for (int i = 2; i < path.GetLength(); ++i) {
+        if (path[i] != L'\\') continue;
+        if (seenSeparator) return false;
+        seenSeparator = true;
+    }
+    return seenSeparator;
 }

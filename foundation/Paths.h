@@ -36,6 +36,13 @@ CString StripStreamSuffix(CString path);
 
 // C:\x -> C:\, \\srv\share\a -> \\srv\share\.
 CString GetVolumeRoot(CString path);
+// Both paths lie under one volume root (GetVolumeRoot, letters compared without regard to
+// case): C:\a and \\?\c:\b do, \\srv\share\a and \\srv\other\b do not. Paths only: a
+// folder another volume is mounted on counts as its parent's volume.
+bool IsOnSameRoot(const CString& a, const CString& b);
+// \\server\share and nothing after it: two backslashes, then exactly one more (the rule of
+// the shell's PathIsUNCServerShare, without loading its library).
+bool IsUncServerShare(const CString& path);
 // GetVolumeInformationW on the volume root; returns the call's result.
 int GetFileSystemName(CString path, CString& name);
 int IsFileSystem(CString path, CString name);

@@ -25,9 +25,11 @@ unsigned __stdcall AfxThreadEntry(void* p) {
     ThreadStartup* startup = static_cast<ThreadStartup*>(p);
     CWinThread* thread = startup->thread;
     HANDLE proceed = startup->proceed;
-    MSG msg;
     // Creates the thread's message queue before the creator may post to it.
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    if (thread->MakesQueueAtStart()) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    }
     SetEvent(startup->started);  // startup is gone after this
     WaitForSingleObject(proceed, INFINITE);
     CloseHandle(proceed);
@@ -95,6 +97,11 @@ BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTR
 }
 
 BOOL CWinThread::InitInstance() { return FALSE; }
+
+// A worker thread (a thread function) gets a queue only in a process that uses the
+// window system already: making one would map it, and a job that shows no window never
+// posts to its workers.
+bool CWinThread::MakesQueueAtStart() const { return !m_pfnThreadProc || GetModuleHandleW(L"user32.dll") != nullptr; }
 
 int CWinThread::ExitInstance() {
     // The code WM_QUIT carried; a thread whose loops ended otherwise (a modal dialog run

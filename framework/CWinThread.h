@@ -4,8 +4,9 @@
 // (Run) until WM_QUIT, then ExitInstance. The loop hands every message to
 // PreTranslateMessage first (which by default asks the framework windows from the
 // message's window up to its top-level window: dialogs run IsDialogMessage there), and
-// calls OnIdle when the queue is empty. Either kind gets its message queue before
-// AfxBeginThread returns, so a message posted at once is not lost.
+// calls OnIdle when the queue is empty. A user-interface thread gets its message queue
+// before AfxBeginThread returns, so a message posted at once is not lost (see
+// MakesQueueAtStart for the exceptions).
 //
 // With m_bAutoDelete (the default) the object deletes itself, and closes m_hThread,
 // when the thread ends. A caller that waits on m_hThread must clear m_bAutoDelete
@@ -53,6 +54,11 @@ public:
     virtual BOOL OnIdle(LONG count);
     // Deletes the object when m_bAutoDelete is set.
     virtual void Delete();
+    // Whether the thread makes its message queue before AfxBeginThread returns: a
+    // user-interface thread does unless it overrides this (one that may run in a process
+    // without windows, where making a queue would map the window system); a worker thread
+    // does only in a process that has mapped the window system already.
+    virtual bool MakesQueueAtStart() const;
 
     HANDLE m_hThread = nullptr;
     DWORD m_nThreadID = 0;

@@ -24,6 +24,14 @@ public:
     // caller owns the object (no auto-delete) and ends it with Stop, then delete.
     // serverPipeName empty: the job hand-over pipe.
     static ServerThread* Start(HWND target, UINT message, const CString& serverPipeName = CString());
+    // Serves before the window exists (the UI instance's start without a window): a job
+    // that arrives is held on the server thread, and jobWaiting (an event of the caller's)
+    // set, until SetTarget names the window or Stop ends serving. In a process that has no
+    // window yet the thread makes no message queue either: serving maps no window system.
+    static ServerThread* StartWithoutWindow(UINT message, HANDLE jobWaiting,
+                                            const CString& serverPipeName = CString());
+    // The window the held job and every later one go to.
+    void SetTarget(HWND target);
 
     // Stops serving and waits up to 10000 ms for the thread, terminating it after that.
     // The window is detached first so that no new job is sent to it; a job already on
@@ -31,6 +39,7 @@ public:
     void Stop();
 
     BOOL InitInstance() override;
+    bool MakesQueueAtStart() const override;
     using DesignPatterns::TObserver<ServerCopyFileCommandParam>::Update;
     void Update(ServerCopyFileCommandParam* param) override;
 
@@ -39,11 +48,17 @@ public:
     int RunResult() const { return m_runResult.load(); }
 
 private:
+    static ServerThread* CreateSuspended(const CString& serverPipeName);
+
     Server* m_server = nullptr;
     std::atomic<HWND> m_target{nullptr};
     std::atomic<UINT> m_message{0};
     std::atomic<int> m_runResult{0};
     bool m_stopped = false;  // touched only by the controlling thread
+    // Started without a window: set when the window is known or serving ends.
+    HANDLE m_targetKnown = nullptr;
+    HANDLE m_jobWaiting = nullptr;  // the caller's
+    std::atomic<bool> m_stopping{false};
 };
 
 }  // namespace MultiUICommand

@@ -3,6 +3,8 @@
 // name from here, so the GUIDs are declared once.
 #include <windows.h>
 
+#include <string>
+
 #include "framework/CString.h"
 
 namespace Swiftlet {
@@ -23,11 +25,11 @@ inline CString MakePipeName(const wchar_t* guid) {
 }
 
 // "\\.\pipe\{GUID}-a-b", the two numbers in decimal.
+// (Numbers are written without the window system's wsprintf: a process that only hands a
+// job over never maps it.)
 inline CString MakePipeName(const wchar_t* guid, int a, int b) {
-    wchar_t suffix[32];
-    wsprintfW(suffix, L"-%d-%d", a, b);
     CString name = MakePipeName(guid);
-    name += suffix;
+    name += (L"-" + std::to_wstring(a) + L"-" + std::to_wstring(b)).c_str();
     return name;
 }
 
@@ -37,10 +39,8 @@ inline CString MakePipeName(const wchar_t* guid, int a, int b) {
 inline CString JobHandOverPipeName() {
     DWORD session = 0;
     if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) session = 0;
-    wchar_t suffix[16];
-    wsprintfW(suffix, L"-%lu", session);
     CString name = MakePipeName(kJobHandOverGuid);
-    name += suffix;
+    name += (L"-" + std::to_wstring(session)).c_str();
     return name;
 }
 inline CString ServicePipeName() { return MakePipeName(kServiceGuid); }

@@ -4,6 +4,7 @@
 
 #include "control/CoreDisplayStatus.h"
 #include "control/CoreEvent.h"
+#include "foundation/ComApartment.h"
 #include "foundation/DynamicFunction.h"
 #include "foundation/Paths.h"
 #include "framework/CDataExchange.h"
@@ -127,6 +128,7 @@ void CErrorFormView2::ShowItem(const CString& path, const WIN32_FILE_ATTRIBUTE_D
     if (path.IsEmpty())
         return;
     m_image.SetFile(path);
+    Com::EnsureThreadApartment();
     static const UShell::SHGetFileInfoW getFileInfo;
     CString displayName;
     CString typeName;

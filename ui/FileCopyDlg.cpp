@@ -50,6 +50,7 @@ CFileCopyDlg::CFileCopyDlg() : CHideDialog(IDD_TASK_WINDOW) {}
 CFileCopyDlg::~CFileCopyDlg() {
     StopServerThread();
     delete m_initialJob;
+    delete m_startedPanel;
     if (m_bigIcon)
         ::DestroyIcon(m_bigIcon);
     if (m_smallIcon)
@@ -59,6 +60,15 @@ CFileCopyDlg::~CFileCopyDlg() {
 void CFileCopyDlg::SetInitialJob(Swiftlet::ICreateCopyOption* job) {
     delete m_initialJob;
     m_initialJob = job;
+}
+
+void CFileCopyDlg::SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server,
+                                 DWORD ranMs) {
+    m_showDelayMs = ranMs < kShowDelayMs ? kShowDelayMs - ranMs : 0;
+    delete m_startedPanel;
+    m_startedPanel = panel;
+    StopServerThread();
+    m_serverThread = server;
 }
 
 void CFileCopyDlg::LoadIcons() {
@@ -115,14 +125,23 @@ BOOL CFileCopyDlg::OnInitDialog() {
     m_resize.Add({m_list->m_hWnd, ResizeItem::noRedraw | ResizeItem::stretchX | ResizeItem::stretchY});
     CenterOnWorkArea();
 
-    m_serverThread = Swiftlet::MultiUICommand::ServerThread::Start(m_hWnd, TaskMessages::kJobArrived);
+    if (m_startedPanel) {
+        AddStartedOperation(m_list, m_startedPanel);
+        m_startedPanel = nullptr;
+    }
+    // A server started before the window hands its jobs to it from now on, the one it
+    // holds first.
+    if (m_serverThread)
+        m_serverThread->SetTarget(m_hWnd);
+    else
+        m_serverThread = Swiftlet::MultiUICommand::ServerThread::Start(m_hWnd, TaskMessages::kJobArrived);
     if (m_initialJob) {
         AddOperation(m_list, m_initialJob);
         delete m_initialJob;
         m_initialJob = nullptr;
     }
     if (m_list->SendMessage(TaskMessages::kGetOperationCount) != 0) {
-        m_showTimer = SetTimer(kShowTimerId, kShowDelayMs);
+        m_showTimer = SetTimer(kShowTimerId, m_showDelayMs);
         m_started = 1;
         return TRUE;
     }
@@ -145,9 +164,17 @@ void CFileCopyDlg::CenterOnWorkArea() {
     SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CFileCopyDlg::ShowHidden() {
+    if (m_list) {
+        for (CTaskFrameWnd* panel : m_list->GetPanels())
+            panel->PrepareToShow();
+    }
+    ShowWindow(SW_SHOW);
+}
+
 void CFileCopyDlg::ShowNow() {
     if (!IsWindowVisible())
-        ShowWindow(SW_SHOW);
+        ShowHidden();
     if (m_showTimer) {
         KillTimer(m_showTimer);
         m_showTimer = 0;
@@ -159,7 +186,7 @@ void CFileCopyDlg::OnTimer(UINT_PTR id) {
         CHideDialog::OnTimer(id);
         return;
     }
-    ShowWindow(SW_SHOW);
+    ShowHidden();
     KillTimer(m_showTimer);
     m_showTimer = 0;
 }

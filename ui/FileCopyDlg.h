@@ -18,6 +18,7 @@ namespace MultiUICommand {
 class ServerThread;
 }
 }  // namespace Swiftlet
+class CTaskFrameWnd;
 class CTaskFrameWndListView;
 
 class CFileCopyDlg : public CHideDialog {
@@ -28,6 +29,11 @@ public:
 
     // The first job, added when the window starts; the dialog owns it from now on.
     void SetInitialJob(Swiftlet::ICreateCopyOption* job);
+    // Or the first job running already, its panel still without a window, with the
+    // hand-over server that waits for this window (see CTaskWindowStart); the dialog owns
+    // both from now on. ranMs: how long the job has run already, which the show delay
+    // counts as waited.
+    void SetStartedJob(CTaskFrameWnd* panel, Swiftlet::MultiUICommand::ServerThread* server, DWORD ranMs);
     // Stops the job hand-over server thread, if it still runs: later processes then run
     // their jobs themselves.
     void StopServerThread();
@@ -71,6 +77,8 @@ private:
     void RefreshToggle();
     void BringToForeground();
     void CenterOnWorkArea();
+    // Shows the hidden window, its panels' deferred parts made first.
+    void ShowHidden();
 
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
@@ -80,7 +88,10 @@ private:
     CStatic m_detailsLabel;
     int m_lastSizeType = SIZE_RESTORED;
     UINT_PTR m_showTimer = 0;
+    // The window shows this long after it was made (less for a job that ran without it).
+    UINT m_showDelayMs = kShowDelayMs;
     Swiftlet::ICreateCopyOption* m_initialJob = nullptr;
+    CTaskFrameWnd* m_startedPanel = nullptr;
     int m_started = 0;
     Swiftlet::MultiUICommand::ServerThread* m_serverThread = nullptr;
     // The window's width at start (it never changes) and its height without the list.
@@ -102,3 +113,6 @@ void UpdateCaption(CFileCopyDlg* taskWindow, const CString& text);
 // destination, move flag) as its first operation until the last operation has ended.
 // 1 when the window ran, 0 when the job could not be made.
 int RunTaskWindow(const std::vector<CString>& sources, const CString& destination, int* flag);
+// Runs the task window as the thread's main window until its last operation has ended,
+// then stops its server thread.
+void RunAsMainWindow(CFileCopyDlg& dialog);

@@ -98,6 +98,11 @@ int RunTaskWindow(const std::vector<CString>& sources, const CString& destinatio
         return 0;
     CFileCopyDlg dialog;
     dialog.SetInitialJob(job);
+    RunAsMainWindow(dialog);
+    return 1;
+}
+
+void RunAsMainWindow(CFileCopyDlg& dialog) {
     CWinThread* thread = AfxGetThread();
     CWnd* previousMain = thread ? thread->m_pMainWnd : nullptr;
     if (thread)
@@ -106,5 +111,4 @@ int RunTaskWindow(const std::vector<CString>& sources, const CString& destinatio
     if (thread)
         thread->m_pMainWnd = previousMain;
     dialog.StopServerThread();
-    return 1;
 }

@@ -190,11 +190,27 @@ void CFileCopyFormViewBase::RefreshCaption() {
 void CFileCopyFormViewBase::SetFromTo(const CString& line, const CString& from, const CString& to) {
     m_lastFrom = from;
     m_lastTo = to;
+    m_pendingLine.Empty();
     if (from.IsEmpty() || to.IsEmpty()) {
         m_fromTo.SetWindowText(L"");
         return;
     }
+    const CFileCopyDlg* taskWindow = GetTaskWindow();
+    if (taskWindow && taskWindow->m_hWnd && !taskWindow->IsWindowVisible()) {
+        m_pendingLine = line;
+        m_pendingFrom = from;
+        m_pendingTo = to;
+        return;
+    }
     LinkLine::Fit(m_fromTo.m_hWnd, line, {from, to}, true);
+}
+
+void CFileCopyFormViewBase::ShowPendingFromTo() {
+    if (m_pendingLine.IsEmpty())
+        return;
+    const CString line = m_pendingLine;
+    m_pendingLine.Empty();
+    LinkLine::Fit(m_fromTo.m_hWnd, line, {m_pendingFrom, m_pendingTo}, true);
 }
 
 void CFileCopyFormViewBase::RefreshFindFromTo() {

@@ -33,6 +33,12 @@ public:
 
     int GetPercentage() const { return m_percentage; }
 
+    // The from/to line names its folders by the shell's display names. While the task
+    // window is hidden nobody reads it, and asking the shell would map it (and COM) for a
+    // job that may end unseen: the line waits, and the task window has it made right
+    // before it shows (CFileCopyDlg calls this through the panel).
+    void ShowPendingFromTo();
+
 protected:
     explicit CFileCopyFormViewBase(UINT templateId) noexcept : CTaskFrameFormView(templateId) {}
     DECLARE_MESSAGE_MAP()
@@ -84,6 +90,10 @@ protected:
     CFont m_captionFont;
     CString m_lastFrom;  // the folders the from/to line shows
     CString m_lastTo;
+    // The line waiting for the task window to show; empty when none waits.
+    CString m_pendingLine;
+    CString m_pendingFrom;
+    CString m_pendingTo;
     int m_percentage = 0;
     UINT_PTR m_findTimer = 0;
 

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "foundation/ComApartment.h"
 #include "foundation/ComPtr.h"
 #include "foundation/OSVersion.h"
 #include "ui/ShellFunctions.h"
@@ -102,6 +103,7 @@ HBITMAP ThumbnailGetter::FromThumbnailProvider(LPCITEMIDLIST list, SIZE size) co
 HICON FileIconGetter::GetIcon(LPCWSTR path) const {
     if (!path || !*path)
         return nullptr;
+    Com::EnsureThreadApartment();
     // The function writes into the path it is given (the program it found).
     wchar_t buffer[512];
     UShell::ExtractAssociatedIconW extract;

@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "foundation/ComApartment.h"
 #include "foundation/ComPtr.h"
 #include "ui/ShellFunctions.h"
 
 namespace UShell {
+
+ItemIDListCreator::ItemIDListCreator() : m_apartment(Com::EnsureThreadApartment()) {}
 
 LPITEMIDLIST ItemIDListCreator::Create(LPCWSTR path) const {
     if (!path || !*path)

@@ -11,6 +11,9 @@ namespace UShell {
 // gives the first, older ones the others), and frees lists.
 class ItemIDListCreator : private noncopyable {
 public:
+    // Opens COM on the calling (user-interface) thread, which the shell's objects need.
+    ItemIDListCreator();
+
     // The path's list, or null when no way gives one; freed with Free.
     LPITEMIDLIST Create(LPCWSTR path) const;
     void Free(LPITEMIDLIST list) const;
@@ -22,6 +25,8 @@ public:
     static LPITEMIDLIST FromShellPath(LPCWSTR path);
 
 private:
+    // First: COM is open before the shell functions below are bound.
+    bool m_apartment;
     UShell::ILCreateFromPathW m_createFromPath;
     UShell::ILFree m_free;
     UShell::SHGetDesktopFolder m_desktopFolder;

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-
+#include "foundation/ComApartment.h"
 #include "foundation/DynamicFunction.h"
 
 namespace LinkLine {
@@ -41,6 +41,7 @@ CString FolderLabel(const CString& displayName, const CString& path) {
 }
 
 CString FolderLabel(const CString& path) {
+    Com::EnsureThreadApartment();
     static const UShell::SHGetFileInfoW getFileInfo;
     CString displayName;
     SHFILEINFOW info{};

@@ -1,7 +1,8 @@
 #pragma once
 // Shell functions of the image and menu helpers, bound at run time like the others in
-// foundation/DynamicFunction.h: a program that never shows a window never calls them,
-// and nothing of the shell's image machinery is imported by the executable.
+// foundation/DynamicFunction.h, shell32 mapped on demand: a program that never shows a
+// window never calls them, and nothing of the shell's image machinery is imported by the
+// executable.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -9,19 +10,19 @@
 
 namespace UShell {
 
-SWIFTLET_DYNAMIC_FUNCTION(SHBindToParent, L"shell32.dll",
+SWIFTLET_ON_DEMAND_FUNCTION(SHBindToParent, L"shell32.dll",
                           HRESULT(WINAPI*)(LPCITEMIDLIST, REFIID, void**, LPCITEMIDLIST*))
-SWIFTLET_DYNAMIC_FUNCTION(ExtractAssociatedIconW, L"shell32.dll", HICON(WINAPI*)(HINSTANCE, LPWSTR, WORD*))
+SWIFTLET_ON_DEMAND_FUNCTION(ExtractAssociatedIconW, L"shell32.dll", HICON(WINAPI*)(HINSTANCE, LPWSTR, WORD*))
 
 // Two older ways to a path's item identifier list, exported by ordinal only.
 class SHSimpleIDListFromPath : public DLL::DynamicFunction<LPITEMIDLIST(WINAPI*)(LPCWSTR)> {
 public:
-    SHSimpleIDListFromPath() : DynamicFunction(L"shell32.dll", MAKEINTRESOURCEA(162)) {}
+    SHSimpleIDListFromPath() : DynamicFunction(L"shell32.dll", MAKEINTRESOURCEA(162), DLL::Binding::LoadOnDemand) {}
 };
 
 class SHILCreateFromPath : public DLL::DynamicFunction<HRESULT(WINAPI*)(LPCWSTR, LPITEMIDLIST*, DWORD*)> {
 public:
-    SHILCreateFromPath() : DynamicFunction(L"shell32.dll", MAKEINTRESOURCEA(28)) {}
+    SHILCreateFromPath() : DynamicFunction(L"shell32.dll", MAKEINTRESOURCEA(28), DLL::Binding::LoadOnDemand) {}
 };
 
 }  // namespace UShell

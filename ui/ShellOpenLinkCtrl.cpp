@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "foundation/ComApartment.h"
+
 BEGIN_MESSAGE_MAP(CShellOpenLinkCtrl, CLinkCtrl)
     ON_NOTIFY_REFLECT(NM_CLICK, OnLinkClick)
     ON_NOTIFY_REFLECT(NM_RETURN, OnLinkClick)
@@ -29,7 +31,10 @@ void CShellOpenLinkCtrl::OnLinkClick(NMHDR* header, LRESULT* result) {
         Open(link->item.szUrl);
 }
 
-void CShellOpenLinkCtrl::Open(LPCWSTR url) { ::ShellExecuteW(m_hWnd, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); }
+void CShellOpenLinkCtrl::Open(LPCWSTR url) {
+    Com::EnsureThreadApartment();
+    ::ShellExecuteW(m_hWnd, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 int CShellOpenLinkCtrl::LinkAt(CPoint point, CString* url) const {
     LHITTESTINFO hit{};

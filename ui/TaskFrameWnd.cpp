@@ -2,6 +2,7 @@
 
 #include "control/CopyAlgorithmMultiThreadElevate.h"
 #include "control/CoreEventHandler.h"
+#include "control/CoreEventHandlerDeferred.h"
 #include "control/ErrorText.h"
 #include "engine/CopyException.h"
 #include "ui/FileCopyDlg.h"
@@ -48,6 +49,9 @@ int FolderCount(const CopyExceptionOverwrite& question) {
 CTaskFrameWnd::~CTaskFrameWnd() {
     if (!m_handler)
         return;
+    // A job started for a window that never came is not kept waiting for it.
+    if (m_deferred)
+        m_deferred->Abandon();
     // The window is gone, so the engine is never blocked by it again: every question
     // goes unanswered, which cancels too.
     while (m_core.thread.load()) {
@@ -83,6 +87,13 @@ int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
     ActivateView(this, m_compactView);
     ActivateView(this, GetProgressView());
     ModifyStyleEx(0, WS_EX_CONTROLPARENT);
+    if (m_deferred) {
+        // The job runs already: from now on its events come here.
+        m_deferred->Attach(m_hWnd);
+        m_deferred = nullptr;
+        CatchUp();
+        return 0;
+    }
     try {
         m_handler = new CoreEventHandlerPost(m_hWnd, TaskMessages::kCoreEvent, TaskMessages::kCoreStateChanged);
     } catch (...) {
@@ -92,6 +103,51 @@ int CTaskFrameWnd::OnCreate(LPCREATESTRUCT cs) {
     m_core.elevateHandOver = &ElevateHandOver();
     // A job whose thread cannot start would never end, and neither would its panel.
     return m_core.Start() == 1 ? 0 : -1;
+}
+
+bool CTaskFrameWnd::StartWithoutWindow() {
+    if (m_handler)
+        return false;
+    try {
+        m_deferred = new CoreEventHandlerDeferred(TaskMessages::kCoreEvent, TaskMessages::kCoreStateChanged);
+    } catch (...) {
+        return false;
+    }
+    m_handler = m_deferred;
+    m_core.handler = m_handler;
+    m_core.elevateHandOver = &ElevateHandOver();
+    return m_core.Start() == 1;
+}
+
+CoreEventHandlerDeferred* CTaskFrameWnd::GetDeferredHandler() const { return m_deferred; }
+
+void CTaskFrameWnd::CatchUp() {
+    // Read after Attach: a phase change that comes later is an event delivered here.
+    const int phase = m_handler->GetPhase();
+    if (phase == kPhaseEnumerating) {
+        m_detailedView->HandleCoreEvent(kEventFindBegin);
+        m_compactView->HandleCoreEvent(kEventFindBegin);
+    }
+    m_copyCatchUp = phase == kPhaseCopying;
+    m_detailedView->HandleStateChanged();
+    m_compactView->HandleStateChanged();
+}
+
+void CTaskFrameWnd::CatchUpWithCopy(const CoreEvent& event) {
+    switch (event.eventCode) {
+    case kEventCopyBegin:
+        m_copyCatchUp = false;  // the views begin with the event itself
+        break;
+    case kEventProgress:
+    case kEventReadProgress:
+    case kEventWriteProgress:
+        m_copyCatchUp = false;
+        m_detailedView->HandleCoreEvent(kEventCopyBegin);
+        m_compactView->HandleCoreEvent(kEventCopyBegin);
+        break;
+    default:
+        break;
+    }
 }
 
 CFileCopyFormViewBase* CTaskFrameWnd::GetProgressView() const {
@@ -128,6 +184,13 @@ void CTaskFrameWnd::PropagateSize() {
         m_list->SendMessage(m_sizeMessage, 1, reinterpret_cast<LPARAM>(this));
 }
 
+void CTaskFrameWnd::PrepareToShow() {
+    for (CFileCopyFormViewBase* view : {m_detailedView, m_compactView}) {
+        if (view)
+            view->ShowPendingFromTo();
+    }
+}
+
 void CTaskFrameWnd::OnClose() {
     // Closing a panel is cancelling its operation through its view; the panel itself
     // goes when the operation has ended.
@@ -142,6 +205,8 @@ LRESULT CTaskFrameWnd::OnCoreEvent(WPARAM wParam, LPARAM) {
         return 0;
     bool waiting = false;
     try {
+        if (handler->event && m_copyCatchUp)
+            CatchUpWithCopy(*handler->event);
         if (handler->event)
             waiting = DispatchCoreEvent(*handler->event);
     } catch (...) {

@@ -10,6 +10,7 @@
 
 namespace Swiftlet {
 class CoreEvent;
+class CoreEventHandlerDeferred;
 class CoreEventHandlerPost;
 }  // namespace Swiftlet
 class Exception;
@@ -41,6 +42,15 @@ public:
 
     // After the active view changed: the list and the task window follow the panel's size.
     void PropagateSize();
+    // The task window is about to show: what the progress views left for then is made.
+    void PrepareToShow();
+
+    // Starts the job (m_core.option) before the panel has its window; its events wait for
+    // the window (Create) as the deferred handler says. false when the job cannot start.
+    bool StartWithoutWindow();
+    // Started without a window: the job's handler, null once the panel has its window or
+    // when it was started with it.
+    Swiftlet::CoreEventHandlerDeferred* GetDeferredHandler() const;
 
     // Set by the list before the window is created.
     UINT m_sizeMessage = 0;
@@ -69,6 +79,10 @@ private:
     CWnd* CreateQuestionView(CRuntimeClass* viewClass);
     // Makes view the active one and shows the task window at once, in front.
     void ShowUserView(CTaskFrameFormView* view);
+    // The job ran before the panel had its window: the views take up the phase the job is
+    // in (the find phase now, the copy phase at the next event that carries its status).
+    void CatchUp();
+    void CatchUpWithCopy(const Swiftlet::CoreEvent& event);
 
     CFileCopyFormViewBase* m_detailedView = nullptr;
     CFileCopyFormViewBase* m_compactView = nullptr;
@@ -78,6 +92,10 @@ private:
     // answered with cancel instead of waiting for a view nobody will close.
     bool m_closeRequested = false;
     int m_move = 0;  // the job's move flag, as the error view reads it
+    // Started without a window, until the window exists.
+    Swiftlet::CoreEventHandlerDeferred* m_deferred = nullptr;
+    // The views still wait for the copy phase's status to begin it.
+    bool m_copyCatchUp = false;
 };
 
 // Makes view the panel's only visible view (null: none) and lets the panel, the list and

@@ -128,6 +128,21 @@ CTaskFrameWndListView* AsOperationList(CWnd* list) {
     return static_cast<CTaskFrameWndListView*>(list);
 }
 
+// Gives panel its window in list and adds it; a panel that cannot be made has deleted
+// itself (a job it was to start never started).
+int PlacePanel(CTaskFrameWndListView* list, CTaskFrameWnd* panel) {
+    panel->m_sizeMessage = TaskMessages::kPanelSizeChanged;
+    panel->m_viewMode = list->GetViewMode();
+    panel->m_taskWindow = static_cast<CFileCopyDlg*>(list->GetParent());
+    panel->m_list = list;
+    if (!panel->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), list))
+        return 0;
+    list->AddChild(panel);
+    list->NotifyParent();
+    list->NotifyOperation(TaskMessages::kNotifyOperationAdded, panel->m_hWnd);
+    return 1;
+}
+
 }  // namespace
 
 int AddOperation(CWnd* listWnd, Swiftlet::ICreateCopyOption* job) {
@@ -137,22 +152,21 @@ int AddOperation(CWnd* listWnd, Swiftlet::ICreateCopyOption* job) {
     auto* panel = static_cast<CTaskFrameWnd*>(RUNTIME_CLASS(CTaskFrameWnd)->CreateObject());
     if (!panel)
         return 0;
-    panel->m_sizeMessage = TaskMessages::kPanelSizeChanged;
     if (!job || job->Create() != 1) {
         delete panel;
         return 0;
     }
     panel->m_core.option = job->option;
-    panel->m_viewMode = list->GetViewMode();
-    panel->m_taskWindow = static_cast<CFileCopyDlg*>(list->GetParent());
-    panel->m_list = list;
-    // A panel that cannot be made has deleted itself, and its job never started.
-    if (!panel->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), list))
+    return PlacePanel(list, panel);
+}
+
+int AddStartedOperation(CWnd* listWnd, CTaskFrameWnd* panel) {
+    CTaskFrameWndListView* list = AsOperationList(listWnd);
+    if (!list || !panel || !panel->GetDeferredHandler()) {
+        delete panel;
         return 0;
-    list->AddChild(panel);
-    list->NotifyParent();
-    list->NotifyOperation(TaskMessages::kNotifyOperationAdded, panel->m_hWnd);
-    return 1;
+    }
+    return PlacePanel(list, panel);
 }
 
 void RemoveOperation(CWnd* listWnd, CWnd* panel) {

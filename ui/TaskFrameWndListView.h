@@ -61,5 +61,9 @@ private:
 // starts it. 1 when the operation runs; 0 when list is not a task window's operation
 // list, or the job or its panel could not be made (the job then never ran).
 int AddOperation(CWnd* list, Swiftlet::ICreateCopyOption* job);
+// Adds a panel whose job was started before the task window existed
+// (CTaskFrameWnd::StartWithoutWindow); the list owns it from now on. 1 when the panel is
+// in the list; else it is gone (its job cancelled and waited for).
+int AddStartedOperation(CWnd* list, CTaskFrameWnd* panel);
 // Takes a panel out of the list and moves the others up; the panel is not destroyed.
 void RemoveOperation(CWnd* list, CWnd* panel);

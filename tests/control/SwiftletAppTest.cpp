@@ -293,3 +293,13 @@ TEST(SwiftletProgram, ImportsNoDrawingOrControlLibrary) {
         EXPECT_EQ(imports.end(), std::find(imports.begin(), imports.end(), library))
             << library << " is imported: bind its functions at run time instead";
 }
+
+// Everything else the program calls is delay-loaded (cmake/DelayImports.cmake): a start
+// that hands its job over or runs it without a window maps only these at start-up.
+TEST(SwiftletProgram, ImportsOnlyTheKernelTheRuntimeAndAdvapi) {
+    const std::vector<std::string> imports = ImportedLibraries(TestFiles::ExeFolder() + L"\\Swiftlet.exe");
+    ASSERT_FALSE(imports.empty());
+    for (const std::string& library : imports)
+        EXPECT_TRUE(library == "kernel32.dll" || library == "msvcrt.dll" || library == "advapi32.dll")
+            << library << " is imported at start-up: link its delay-loaded library instead";
+}

@@ -81,3 +81,43 @@ TEST(DynamicFunction, CallsThroughToTheSystemFunction) {
     EXPECT_TRUE(ZwSetInformationFileUtility::Instance().IsAvailable());
     EXPECT_TRUE(DLL::GetSHCreateItemFromParsingName().IsAvailable());
 }
+
+// A function bound on demand maps its library first, into the libraries the application
+// registered: their clean-up frees it. With none registered it stays mapped.
+TEST(DynamicFunction, OnDemandBindingMapsTheLibraryIntoTheProcessLibraries) {
+    ASSERT_TRUE(ExistsInSystemFolder(kUnmappedLibrary));
+    ASSERT_EQ(nullptr, GetModuleHandleW(kUnmappedLibrary));
+    DLL::DynamicLinkLibraryManager libraries;
+    DLL::SetProcessLibraries(&libraries);
+    DLL::DynamicFunction<FDICreateType> create(kUnmappedLibrary, "FDICreate", DLL::Binding::LoadOnDemand);
+    EXPECT_TRUE(create.IsAvailable());
+    EXPECT_TRUE(libraries.IsLoaded(kUnmappedLibrary));
+    EXPECT_TRUE(DLL::LoadOnDemand(kUnmappedLibrary)) << "a second need finds it mapped";
+    EXPECT_EQ(1u, libraries.Count());
+    EXPECT_FALSE(DLL::LoadOnDemand(L"Talvora-not-here-7f3a.dll"));
+    EXPECT_EQ(1u, libraries.Count());
+
+    DLL::SetProcessLibraries(nullptr);
+    libraries.FreeAll();
+    EXPECT_EQ(nullptr, GetModuleHandleW(kUnmappedLibrary));
+
+    // Without registered libraries: mapped for the rest of the process.
+    EXPECT_TRUE(DLL::LoadOnDemand(kUnmappedLibrary));
+    EXPECT_NE(nullptr, GetModuleHandleW(kUnmappedLibrary));
+}
+
+// The shell's and the theme library's wrappers map their library themselves: nothing maps
+// them at start-up any more.
+TEST(DynamicFunction, ShellAndThemeWrappersMapTheirLibrary) {
+    DLL::DynamicLinkLibraryManager libraries;
+    DLL::SetProcessLibraries(&libraries);
+    const bool shellWasMapped = GetModuleHandleW(L"shell32.dll") != nullptr;
+    UShell::SHGetFileInfoW getFileInfo;
+    Theme::IsAppThemed isAppThemed;
+    EXPECT_TRUE(getFileInfo.IsAvailable());
+    EXPECT_TRUE(isAppThemed.IsAvailable());
+    EXPECT_TRUE(DLL::GetSHCreateItemFromParsingName().IsAvailable());
+    EXPECT_TRUE(libraries.IsLoaded(L"UxTheme.dll"));
+    EXPECT_EQ(!shellWasMapped, libraries.IsLoaded(L"shell32.dll"));
+    DLL::SetProcessLibraries(nullptr);
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "tests/support/TestFiles.h"
 
@@ -105,6 +106,35 @@ TEST(Paths, VolumeRootsOfLocalAndUncPaths) {
     EXPECT_EQ(CString(L"\\\\srv\\share\\"), GetVolumeRoot(L"\\\\srv\\share"));
     EXPECT_EQ(CString(L"\\\\srv\\"), GetVolumeRoot(L"\\\\srv\\"));
     EXPECT_EQ(CString(), GetVolumeRoot(L""));
+}
+
+// The engine's two root questions answered without the shell's path library, so that a
+// job never maps it (and through it the window system): drive paths in both forms,
+// shares, and volumes named by name.
+TEST(Paths, SameRootOfDriveAndUncPaths) {
+    EXPECT_TRUE(IsOnSameRoot(L"C:\\a\\b", L"c:\\x"));
+    EXPECT_TRUE(IsOnSameRoot(L"\\\\?\\C:\\a", L"\\\\?\\c:\\"));
+    EXPECT_TRUE(IsOnSameRoot(L"\\\\?\\C:\\a", L"C:\\b"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\?\\C:\\a", L"\\\\?\\D:\\a"));
+    EXPECT_TRUE(IsOnSameRoot(L"\\\\srv\\share\\a", L"\\\\SRV\\Share\\b\\c"));
+    EXPECT_TRUE(IsOnSameRoot(L"\\\\srv\\share", L"\\\\?\\UNC\\srv\\share\\d"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\srv\\share\\a", L"\\\\srv\\other\\a"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\srv\\share\\a", L"\\\\host\\share\\a"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\srv\\share\\a", L"\\\\?\\C:\\srv\\share\\a"));
+    EXPECT_TRUE(IsOnSameRoot(L"\\\\?\\Volume{1}\\a", L"\\\\?\\volume{1}\\b"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\?\\Volume{1}\\a", L"\\\\?\\Volume{2}\\a"));
+    EXPECT_FALSE(IsOnSameRoot(L"\\\\?\\Volume{1}\\a", L"\\\\?\\V:\\a"));
+    EXPECT_FALSE(IsOnSameRoot(L"", L""));
+}
+
+TEST(Paths, UncServerShareIsTheShellsRule) {
+    const wchar_t* const paths[] = {L"\\\\srv\\share", L"\\\\srv\\share\\", L"\\\\srv\\share\\dir", L"\\\\srv",
+                                    L"\\\\srv\\", L"\\\\", L"\\srv\\share", L"C:\\a", L"", L"\\\\?\\UNC\\srv\\share",
+                                    L"\\\\\\share"};
+    for (const wchar_t* path : paths)
+        EXPECT_EQ(PathIsUNCServerShareW(path) != FALSE, IsUncServerShare(path)) << NarrowString(path, CP_UTF8);
+    EXPECT_TRUE(IsUncServerShare(L"\\\\srv\\share"));
+    EXPECT_FALSE(IsUncServerShare(L"\\\\srv\\share\\dir"));
 }
 
 TEST(Paths, FullAndLongFormsOfRealPaths) {
