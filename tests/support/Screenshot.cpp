@@ -2,7 +2,9 @@
 
 #include <gdiplus.h>
 
+#include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -57,6 +59,19 @@ public:
 
     bool Ok() const { return m_old != nullptr; }
     HDC Dc() const { return m_dc; }
+
+    // Copies the screen's rectangle at (x, y) of the canvas's size.
+    bool Grab(int x, int y) {
+        HDC screen = GetDC(nullptr);
+        const BOOL copied = BitBlt(m_dc, 0, 0, m_width, m_height, screen, x, y, SRCCOPY | CAPTUREBLT);
+        ReleaseDC(nullptr, screen);
+        GdiFlush();
+        return copied != FALSE;
+    }
+    bool SamePixels(const Canvas& other) const {
+        return m_width == other.m_width && m_height == other.m_height &&
+               memcmp(m_bits, other.m_bits, static_cast<size_t>(m_width) * m_height * 4) == 0;
+    }
 
     bool SavePng(const wchar_t* name) const {
         GdiFlush();
@@ -152,12 +167,21 @@ bool SaveWindowScreenshot(HWND window, const wchar_t* name) {
     }
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return false;
-    Canvas canvas(width, height);
-    if (!canvas.Ok()) return false;
-    HDC screen = GetDC(nullptr);
-    const BOOL copied = BitBlt(canvas.Dc(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
-    ReleaseDC(nullptr, screen);
-    return copied && canvas.SavePng(name);
+    // Wine's X surfaces can lag a part of the window (a child painted last) behind the rest:
+    // take the picture once it holds still between two looks. A window that keeps moving (a
+    // running progress graph) gets the last look.
+    Canvas first(width, height), second(width, height);
+    if (!first.Ok() || !second.Ok()) return false;
+    Canvas* latest = &first;
+    Canvas* earlier = &second;
+    bool copied = latest->Grab(r.left, r.top);
+    for (int attempt = 0; copied && attempt < 5; ++attempt) {
+        PumpFor(60);
+        std::swap(latest, earlier);
+        copied = latest->Grab(r.left, r.top);
+        if (latest->SamePixels(*earlier)) break;
+    }
+    return copied && latest->SavePng(name);
 }
 
 bool SaveBitmapScreenshot(HBITMAP bitmap, const wchar_t* name) {

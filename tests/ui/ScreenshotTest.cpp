@@ -39,9 +39,10 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"SwiftletScreenshotTest";
         RegisterClassW(&wc);
-        // A frame with a caption, so the capture must hold the non-client part too.
-        m_window = CreateWindowExW(0, wc.lpszClassName, L"撮影", WS_OVERLAPPED | WS_CAPTION, 120, 90, 300, 200,
-                                   nullptr, nullptr, wc.hInstance, nullptr);
+        // A frame with a caption, so the capture must hold the non-client part too; it clips
+        // its child, so what shows where the child lies is the child's own painting.
+        m_window = CreateWindowExW(0, wc.lpszClassName, L"撮影", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, 120, 90,
+                                   300, 200, nullptr, nullptr, wc.hInstance, nullptr);
         m_child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 20, 30, 60, 40, m_window, nullptr,
                                   wc.hInstance, nullptr);
     }
