@@ -180,11 +180,14 @@ FindCopyItem::FolderFacts FindCopyItem::InspectFolder(const CString& path, const
                                                       DWORD attributes, DWORD reparseTag) {
     FolderFacts facts;
     facts.isLink = Links::IsLinkReparsePoint(attributes, reparseTag);
-    const CString expected = parentRealPath.IsEmpty() ? CString() : Links::JoinPath(parentRealPath, GetFileNamePart(path));
+    const CString expected =
+        parentRealPath.IsEmpty() ? CString() : Links::JoinPath(parentRealPath, GetFileNamePart(path));
     // A folder the listing shows without a reparse mark is no link, and lies where its
     // name says below its parent's real place. Asking the system for its final path would
     // cost an open, a name query and a close for every folder of the tree.
-    if (!expected.IsEmpty() && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    const bool unmarkedFolder =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!expected.IsEmpty() && unmarkedFolder) {
         facts.realPath = expected;
         return facts;
     }
