@@ -320,6 +320,7 @@ void CopyAlgorithmMultiThread::ReleaseWorkers() {
     writerWake.Close();
     for (HANDLE* event : {&batchReaderDone, &batchWriterDone, &batchDecided})
         CloseEvent(*event);
+    folderTimes.Clear();
 }
 
 // ---- checks and waits shared by both workers ----

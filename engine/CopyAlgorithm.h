@@ -16,6 +16,7 @@
 
 #include "engine/CopyBufferManagerLock.h"
 #include "engine/CopyEvents.h"
+#include "engine/CopyFolderTimes.h"
 #include "engine/CopyItemReader.h"
 #include "engine/CopyItemWriter.h"
 #include "engine/CopyOption.h"
@@ -222,6 +223,8 @@ private:
     // Renames and removals of sources, and the replacement of a destination file by a
     // folder: on the job's thread before the workers start, then on the writer thread.
     ItemRemover remover;
+    // The times of the folders the writer created, given once their content is in.
+    CopyFolderTimes folderTimes;
 };
 
 }  // namespace Swiftlet

@@ -134,14 +134,20 @@ void CopyAlgorithmMultiThread::EncryptedFolderCheck() {
     CopyItemData& item = readWalk.Current();
     if (item.HasFlags(CopyItemData::Opened | CopyItemData::Decrypt))
         return;
-    if (GetFileAttributesW(ToLongPath(readWalk.GetDestinationPath())) != INVALID_FILE_ATTRIBUTES)
-        return;
+    // The source first: it is almost never encrypted, and a destination that does not
+    // exist yet costs a search of its whole folder on some systems to be told missing.
     const CString source = readWalk.GetSourcePath();
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &data))
-        throw WindowsFileException(GetLastError(), source);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED)
-        throw CopyExceptionEncrypted(source, data);
+    const BOOL haveSource = GetFileAttributesExW(ToLongPath(source), GetFileExInfoStandard, &data);
+    const DWORD error = GetLastError();
+    if (haveSource && !(data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED))
+        return;
+    // An existing destination folder keeps what it is: nothing to ask.
+    if (GetFileAttributesW(ToLongPath(readWalk.GetDestinationPath())) != INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!haveSource)
+        throw WindowsFileException(error, source);
+    throw CopyExceptionEncrypted(source, data);
 }
 
 int CopyAlgorithmMultiThread::ReaderAbandonIfSkipped() {

@@ -14,6 +14,16 @@ UINT __cdecl CopyAlgorithmMultiThread::WriterThreadProc(LPVOID self) {
 }
 
 void CopyAlgorithmMultiThread::WriterThread() {
+    // However the walk ends, the folders created so far get their times.
+    struct FinishFolderTimes {
+        CopyFolderTimes& times;
+        ~FinishFolderTimes() {
+            try {
+                times.FinishAll();
+            } catch (...) {
+            }
+        }
+    } finishFolderTimes{folderTimes};
     try {
         if (elevatePeer)
             writeWalk.Skip();
@@ -77,6 +87,10 @@ void CopyAlgorithmMultiThread::WriterStep() {
     }
     if (!writeWalk.IsRunning())
         return;
+    // Everything before this item is written or left out: the folders it lies outside of
+    // are complete (not so in the walk that only creates the folders).
+    if (status.write.pass != CopyStatusItemInfo::FoldersPass)
+        folderTimes.Reached(writeWalk.CurrentNode().node);
     // Each item only once the reader has released it.
     CopyItemData& item = writeWalk.Current();
     const uint32_t needed = item.type == CopyItemData::File || item.type == CopyItemData::Stream
@@ -146,8 +160,12 @@ void CopyAlgorithmMultiThread::WriteItem() {
 void CopyAlgorithmMultiThread::CreateFolder() {
     const CString destination = writeWalk.GetDestinationPath();
     const CString longDestination = ToLongPath(destination);
-    const DWORD existing = GetFileAttributesW(longDestination);
-    if (writeWalk.Current().HasFlags(CopyItemData::Overwrite) && existing != INVALID_FILE_ATTRIBUTES) {
+    // Only a folder that may merge asks what is there: looking up a name that does not
+    // exist yet costs a search of the whole destination folder on some systems, as much
+    // as the creation itself.
+    const DWORD existing = writeWalk.Current().HasFlags(CopyItemData::Overwrite) ? GetFileAttributesW(longDestination)
+                                                                                 : INVALID_FILE_ATTRIBUTES;
+    if (existing != INVALID_FILE_ATTRIBUTES) {
         if (existing & FILE_ATTRIBUTE_DIRECTORY) {
             writeWalk.Advance();  // merged into the folder that is there
             return;
@@ -159,8 +177,19 @@ void CopyAlgorithmMultiThread::CreateFolder() {
         if (removed != ItemRemover::kRemoved)
             throw WindowsFileException(GetLastError(), destination);
     }
-    if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination))
-        throw WindowsFileException(GetLastError(), destination);
+    // A folder that is to hold something gets its time once that is in: each entry made
+    // in it would change the time again.
+    const CopyItemTree::node_type* folder = writeWalk.CurrentNode().node;
+    if (!folder->firstChild) {
+        if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination))
+            throw WindowsFileException(GetLastError(), destination);
+    } else {
+        FILETIME lastWrite{};
+        if (!CreateFolderLike(ToLongPath(writeWalk.GetSourcePath()), longDestination, &lastWrite))
+            throw WindowsFileException(GetLastError(), destination);
+        if (lastWrite.dwLowDateTime != 0 || lastWrite.dwHighDateTime != 0)
+            folderTimes.Add(folder, destination, lastWrite);
+    }
     writeWalk.Advance();
 }
 

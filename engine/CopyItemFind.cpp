@@ -177,12 +177,22 @@ void FindCopyItem::Pop() {
 FindCopyItem::FolderFacts FindCopyItem::InspectFolder(const CString& path, const CString& parentRealPath,
                                                       DWORD attributes, DWORD reparseTag) {
     FolderFacts facts;
-    facts.realPath = Links::GetRealPath(path);
     facts.isLink = Links::IsLinkReparsePoint(attributes, reparseTag);
+    const CString expected =
+        parentRealPath.IsEmpty() ? CString() : Links::JoinPath(parentRealPath, GetFileNamePart(path));
+    // A folder the listing shows without a reparse mark is no link, and lies where its
+    // name says below its parent's real place. Asking the system for its final path would
+    // cost an open, a name query and a close for every folder of the tree.
+    const bool unmarkedFolder =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!expected.IsEmpty() && unmarkedFolder) {
+        facts.realPath = expected;
+        return facts;
+    }
+    facts.realPath = Links::GetRealPath(path);
     if (parentRealPath.IsEmpty()) return facts;
     // Where the system does not mark a link, the folder it leads to still differs from
     // the one the walk expects to find under that name.
-    const CString expected = Links::JoinPath(parentRealPath, GetFileNamePart(path));
     if (facts.realPath.IsEmpty()) {
         if (!facts.isLink) facts.realPath = expected;
     } else if (!facts.isLink && !Links::IsSamePath(facts.realPath, expected)) {

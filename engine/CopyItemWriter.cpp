@@ -180,11 +180,13 @@ HANDLE CopyItemWriter::CreateDestination(const CString& path, int* disposition, 
     const CString longPath = ToLongPath(path);
     HANDLE handle = CreateFileW(longPath, GENERIC_WRITE, 0, nullptr, static_cast<DWORD>(*disposition),
                                 static_cast<DWORD>(*flags), nullptr);
-    if (handle == INVALID_HANDLE_VALUE || *fileSize == 0)
+    if (handle == INVALID_HANDLE_VALUE || *fileSize == 0 || TakesOneWrite(*fileSize))
         return handle;
 
     // Reserve the whole size at once so that the file system lays it out in one piece
-    // and a full disk shows now rather than halfway through.
+    // and a full disk shows now rather than halfway through. A file that goes out in a
+    // single write gets both from that write, before anything else of it is written; the
+    // reservation would only cost it one more call (under Wine a server round trip).
     if (m_setFileInformationByHandle) {
         if (!m_allocationUnsupported) {
             FILE_ALLOCATION_INFO allocation;
@@ -327,6 +329,14 @@ void CopyItemWriter::FreeHeldBlock() {
         m_manager->Free(&address);
     }
     m_block = HeldBlock{};
+}
+
+bool CopyItemWriter::TakesOneWrite(uint64_t fileSize) const {
+    // One pool block holds all of it, and one write request takes that block whole.
+    const uint64_t readBlock = m_option->readBlockSize;
+    if (readBlock == 0 || fileSize > readBlock || fileSize > m_manager->GetSize())
+        return false;
+    return m_option->writeBlockSize == 0 || fileSize <= m_option->writeBlockSize;
 }
 
 bool CopyItemWriter::FixEndNeeded() const {

@@ -96,6 +96,8 @@ private:
     uint32_t ClearStreamBaseReadOnly(const CString& destination);
     void RestoreStreamBaseReadOnly();
     bool FixEndNeeded() const;
+    // 1 when the whole file arrives in one block of the pool and leaves in one write.
+    bool TakesOneWrite(uint64_t fileSize) const;
 
     ICopyBufferManager* m_manager = nullptr;
     const CopyOption* m_option = nullptr;

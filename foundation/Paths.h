@@ -70,6 +70,12 @@ DWORD CombineAlignment(DWORD a, DWORD b);
 // Creates destination with the attributes, encryption and last-write time of the source
 // folder; returns the result of CreateDirectoryW.
 int CreateFolderLike(CString source, CString destination);
+// The same without the time, which lastWrite receives for later (zero when the source
+// could not be read or nothing was created): every entry made in a folder changes its
+// last-write time, so a folder that is to hold content gets its time once that is in.
+int CreateFolderLike(CString source, CString destination, FILETIME* lastWrite);
+// Sets only the last-write time of a folder; 1 on success.
+int SetFolderLastWriteTime(CString folder, const FILETIME& lastWrite);
 
 // The recycle-bin folder of a fixed drive (C:\$RECYCLE.BIN), or empty.
 CString GetRecycleBinFolder(wchar_t letter);

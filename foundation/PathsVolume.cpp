@@ -97,6 +97,24 @@ DWORD GetIoAlignment(CString destination, const std::vector<CString>& sources, u
 }
 
 int CreateFolderLike(CString source, CString destination) {
+    FILETIME lastWrite = {};
+    const int created = CreateFolderLike(source, destination, &lastWrite);
+    if (created && (lastWrite.dwLowDateTime != 0 || lastWrite.dwHighDateTime != 0)) {
+        const DWORD error = GetLastError();
+        SetFolderLastWriteTime(destination, lastWrite);
+        SetLastError(error);
+    }
+    return created;
+}
+
+int SetFolderLastWriteTime(CString folder, const FILETIME& lastWrite) {
+    UniqueFile handle(CreateFileW(folder, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && SetFileTime(handle.get(), nullptr, nullptr, &lastWrite) ? 1 : 0;
+}
+
+int CreateFolderLike(CString source, CString destination, FILETIME* lastWrite) {
+    *lastWrite = FILETIME{};
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     const BOOL haveSource = GetFileAttributesExW(source, GetFileExInfoStandard, &data);
     const BOOL created = CreateDirectoryW(destination, nullptr);
@@ -109,9 +127,7 @@ int CreateFolderLike(CString source, CString destination) {
                                FILE_ATTRIBUTE_TEMPORARY;
         if (data.dwFileAttributes & settable) SetFileAttributesW(destination, data.dwFileAttributes & settable);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_ENCRYPTED) EncryptFileW(destination);
-        UniqueFile folder(CreateFileW(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (folder) SetFileTime(folder.get(), nullptr, nullptr, &data.ftLastWriteTime);
+        *lastWrite = data.ftLastWriteTime;
     }
     // The caller reports a failed creation with the error of CreateDirectoryW.
     SetLastError(error);

@@ -166,6 +166,58 @@ TEST(CopyItemPipe, ContentArrivesByteIdenticalAroundAlignmentAndBlockSize) {
     }
 }
 
+// The full size is reserved when the destination is created for a file that leaves in
+// several writes (by write requests or by pool blocks); one that leaves in a single write
+// takes its size from that write. Either way the copy ends at the source's size.
+TEST(CopyItemPipe, SizeIsReservedAtCreationForFilesOfSeveralWrites) {
+    TestFiles::TempDir dir(L"reserve");
+    struct Case {
+        uint64_t readBlock, writeBlock, size;
+        bool reserved;
+    } const cases[] = {
+        {8192, 4096, 1, false},    {8192, 4096, 4096, false}, {8192, 4096, 4097, true},
+        {8192, 4096, 8192, true},  {8192, 0, 8192, false},    {8192, 0, 8193, true},
+        {2048, 4096, 2048, false}, {2048, 4096, 3000, true},  {65536, 65536, 40000, true},
+    };
+    int n = 0;
+    for (uint32_t alignment : {512u, 0u}) {
+        for (const Case& c : cases) {
+            CopyOption option = DefaultOption();
+            option.readBlockSize = c.readBlock;
+            option.writeBlockSize = c.writeBlock;
+            // The last case: a file larger than the whole pool.
+            Pipe pipe(alignment, option, 32 * 1024);
+            CString source, destination;
+            source.Format(L"%s\\s%d", dir.Path().GetString(), n);
+            destination.Format(L"%s\\d%d", dir.Path().GetString(), n++);
+            ASSERT_TRUE(TestFiles::WritePattern(source, c.size, static_cast<unsigned>(n)));
+            int sync = 1, check = 0, noBuffer = 1, overwrite = 0, notReady = 1;
+            pipe.reader.Open(source, source, &sync, &check, &noBuffer);
+            ASSERT_EQ(0, noBuffer);
+            pipe.writer.Open(destination, source, &sync, &overwrite, &notReady);
+            ASSERT_EQ(0, notReady);
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            ASSERT_TRUE(GetFileAttributesExW(destination, GetFileExInfoStandard, &data));
+            EXPECT_EQ(c.reserved ? c.size : 0u, data.nFileSizeLow)
+                << "size " << c.size << ", read block " << c.readBlock << ", write block " << c.writeBlock
+                << ", alignment " << alignment;
+            while (pipe.writer.GetWritten() < pipe.writer.GetFileSize()) {
+                uint32_t bytes = 0;
+                while (pipe.reader.GetOffset() < pipe.reader.GetFileSize()) {
+                    pipe.reader.ReadNext(&bytes, &noBuffer);
+                    if (noBuffer)
+                        break;
+                }
+                pipe.writer.Write(&bytes, &notReady);
+            }
+            pipe.reader.Close();
+            pipe.writer.Finish();
+            pipe.writer.Reset();
+            ExpectSameContent(source, destination);
+        }
+    }
+}
+
 TEST(CopyItemPipe, LargeFileIsQueuedInBlocksOfSixteenMiB) {
     TestFiles::TempDir dir(L"pipe");
     CString source = dir / L"big", destination = dir / L"big.copy";
