@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -103,11 +104,18 @@ void PumpFor(DWORD milliseconds) {
     } while (GetTickCount() - start < milliseconds);
 }
 
+std::vector<LONG> SamplesAcross(LONG from, LONG to) {
+    std::vector<LONG> samples;
+    for (LONG at = from + 1; at < to - 2; at += 16) samples.push_back(at);
+    if (to - 2 >= from) samples.push_back(to - 2);
+    return samples;
+}
+
 // True when every sampled point of the rectangle shows a window of `root` (none of
-// another program's windows lies over it).
+// another program's windows lies over it). The points lie 16 pixels apart: another test's
+// small popup menu or tooltip, topmost too, must not slip between them.
 bool Uncovered(HWND root, const RECT& r) {
-    const LONG xs[] = {r.left + 1, (r.left + r.right) / 2, r.right - 2};
-    const LONG ys[] = {r.top + 1, (r.top + r.bottom) / 2, r.bottom - 2};
+    const std::vector<LONG> xs = SamplesAcross(r.left, r.right), ys = SamplesAcross(r.top, r.bottom);
     for (LONG y : ys) {
         for (LONG x : xs) {
             HWND at = WindowFromPoint(POINT{x, y});
@@ -175,11 +183,11 @@ bool SaveWindowScreenshot(HWND window, const wchar_t* name) {
     Canvas* latest = &first;
     Canvas* earlier = &second;
     bool copied = latest->Grab(r.left, r.top);
-    for (int attempt = 0; copied && attempt < 5; ++attempt) {
+    for (int attempt = 0; copied && attempt < 10; ++attempt) {
         PumpFor(60);
         std::swap(latest, earlier);
         copied = latest->Grab(r.left, r.top);
-        if (latest->SamePixels(*earlier)) break;
+        if (latest->SamePixels(*earlier) && Uncovered(root, r)) break;
     }
     return copied && latest->SavePng(name);
 }

@@ -121,6 +121,43 @@ TEST(Screenshot, WindowIsRaisedAboveOneThatCoversIt) {
     DestroyWindow(cover);
 }
 
+// A small window of another program that keeps itself on top for a moment (a popup menu)
+// and lies over the child only: the picture waits until it is gone.
+TEST(Screenshot, WaitsForASmallPopupOverTheChildToGo) {
+    Painted p;
+    ShowWindow(p.Window(), SW_SHOWNOACTIVATE);
+    RECT child;
+    GetWindowRect(p.Child(), &child);
+    // Not a static control: those let the mouse (and WindowFromPoint) through, a menu does not.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"SwiftletScreenshotTestPopup";
+    RegisterClassW(&wc);
+    static HWND popup;
+    static DWORD shownAt;
+    popup = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                            child.left + 10, child.top + 10, 24, 16, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, popup);
+    shownAt = GetTickCount();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (!popup) return;
+        if (GetTickCount() - shownAt > 500) {
+            DestroyWindow(popup);
+            popup = nullptr;
+            return;
+        }
+        SetWindowPos(popup, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    });
+    EXPECT_TRUE(SaveWindowScreenshot(p.Window(), L"screenshot-helper-popup"));
+    KillTimer(nullptr, timer);
+    if (popup) DestroyWindow(popup);
+    popup = nullptr;
+    const POINT inChild = p.InImage(20 + 10 + 12, 30 + 10 + 8);
+    EXPECT_EQ(kChild, ScreenshotPixel(L"screenshot-helper-popup", inChild.x, inChild.y));
+}
+
 TEST(Screenshot, SavesABitmapPixelForPixel) {
     const DWORD pixels[] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF, 0x00000000, 0x00808080};
     HBITMAP bitmap = CreateBitmap(3, 2, 1, 32, pixels);
