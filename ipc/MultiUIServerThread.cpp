@@ -84,6 +84,13 @@ void ServerThread::Update(ServerCopyFileCommandParam* param) {
     if (target && IsWindow(target)) SendMessageW(target, m_message.load(), reinterpret_cast<WPARAM>(param), 0);
 }
 
+void ServerThread::StopAndDelete(ServerThread*& thread) {
+    if (!thread) return;
+    thread->Stop();
+    delete thread;
+    thread = nullptr;
+}
+
 void ServerThread::Stop() {
     if (m_stopped) return;
     m_stopped = true;

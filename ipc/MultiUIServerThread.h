@@ -37,6 +37,8 @@ public:
     // The window is detached first so that no new job is sent to it; a job already on
     // its way is still delivered, because the wait keeps handling sent messages.
     void Stop();
+    // Stops and deletes the owner's thread, if it has one, and clears the owner's pointer.
+    static void StopAndDelete(ServerThread*& thread);
 
     BOOL InitInstance() override;
     bool MakesQueueAtStart() const override;

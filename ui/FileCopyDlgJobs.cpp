@@ -12,11 +12,7 @@ using Swiftlet::CreateCopyOptionCmdLine;
 using Swiftlet::MultiUICommand::ServerCopyFileCommandParam;
 
 void CFileCopyDlg::StopServerThread() {
-    if (!m_serverThread)
-        return;
-    m_serverThread->Stop();
-    delete m_serverThread;
-    m_serverThread = nullptr;
+    Swiftlet::MultiUICommand::ServerThread::StopAndDelete(m_serverThread);
 }
 
 LRESULT CFileCopyDlg::OnJobArrived(WPARAM wParam, LPARAM) {

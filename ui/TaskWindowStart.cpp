@@ -65,11 +65,7 @@ Swiftlet::MultiUICommand::ServerThread* CTaskWindowStart::TakeServer() {
 }
 
 void CTaskWindowStart::StopServer() {
-    if (!m_server)
-        return;
-    m_server->Stop();
-    delete m_server;
-    m_server = nullptr;
+    Swiftlet::MultiUICommand::ServerThread::StopAndDelete(m_server);
 }
 
 int RunJobThenTaskWindow(const std::vector<CString>& sources, const CString& destination, int* flag) {
